@@ -1,0 +1,89 @@
+#!/usr/bin/env bash
+# Drives the real program the way a person would, on the display of the test run:
+#   drive_program.sh SCENARIO PROGRAM BUILD_DIR
+# Keys go through XTest to the focused window; the quit prompt is answered by keys too.
+set -u
+scenario=$1 program=$2 build=$3
+here=$(cd "$(dirname "$0")" && pwd)
+runner=$here/../../scripts/wine-run
+out=$build/e2e/$scenario
+rm -rf "$out"; mkdir -p "$out"
+cd "$build" || exit 2
+
+fail() { echo "FAIL ($scenario): $*" >&2; kill "$pid" 2>/dev/null; exit 1; }
+
+# Waits for a top-level X window with exactly this name; prints its id.
+wait_window() {
+  local id
+  for _ in $(seq 150); do
+    id=$(xdotool search --name "^$1\$" 2>/dev/null | head -n1)
+    [ -n "$id" ] && { echo "$id"; return 0; }
+    sleep 0.1
+  done
+  return 1
+}
+gone_window() {
+  for _ in $(seq 100); do
+    xdotool search --name "^$1\$" >/dev/null 2>&1 || return 0
+    sleep 0.1
+  done
+  return 1
+}
+focus() {
+  xdotool windowfocus --sync "$1" 2>/dev/null
+  [ "$(xdotool getwindowfocus 2>/dev/null)" = "$1" ] || fail "window $1 did not take the focus"
+}
+# Exit status of the program, or fails after a while.
+wait_exit() {
+  for _ in $(seq 150); do
+    kill -0 "$pid" 2>/dev/null || { wait "$pid"; return $?; }
+    sleep 0.1
+  done
+  fail "the program did not exit"
+}
+shot() { import -display "$DISPLAY" -window "$window" "$out/$1.png" || fail "no screenshot $1"; }
+
+"$runner" "$build/wineprefix" "$program" 2>"$out/stderr.txt" &
+pid=$!
+window=$(wait_window "Bexa's Mirelth Game") || fail "the main window did not appear"
+sleep 1
+focus "$window"
+
+case $scenario in
+  escape)
+    xdotool key Escape
+    prompt=$(wait_window "Exit Program?") || fail "Escape opened no prompt"
+    focus "$prompt"
+    xdotool key n
+    gone_window "Exit Program?" || fail "No did not close the prompt"
+    sleep 0.5
+    kill -0 "$pid" 2>/dev/null || fail "the program ended after No"
+    focus "$window"
+    . "$here/after_no.sh"
+    xdotool key Escape
+    prompt=$(wait_window "Exit Program?") || fail "the second Escape opened no prompt"
+    focus "$prompt"
+    xdotool key Return
+    wait_exit; status=$?
+    [ "$status" -eq 1 ] || fail "Escape then Yes exited with $status, not 1"
+    ;;
+  close)
+    xdotool key alt+F4
+    wait_exit; status=$?
+    [ "$status" -eq 0 ] || fail "closing the window exited with $status, not 0"
+    ;;
+  screenshot)
+    shot first
+    . "$here/check_screenshot.sh"
+    xdotool key alt+F4
+    wait_exit; status=$?
+    [ "$status" -eq 0 ] || fail "closing the window exited with $status, not 0"
+    ;;
+  *) fail "unknown scenario" ;;
+esac
+
+if [ -s "$out/stderr.txt" ]; then
+  echo "standard error of the program:"; cat "$out/stderr.txt"
+  fail "the program wrote diagnostics"
+fi
+echo "PASS ($scenario)"
