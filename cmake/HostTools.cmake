@@ -8,9 +8,9 @@ ExternalProject_Add(host_tools
   CMAKE_ARGS -DCMAKE_BUILD_TYPE=Release
   BUILD_ALWAYS ON
   INSTALL_COMMAND ""
-  BUILD_BYPRODUCTS ${HOST_TOOLS_DIR}/shader_tool ${HOST_TOOLS_DIR}/mesh_tool
-                   ${HOST_TOOLS_DIR}/icon_tool ${HOST_TOOLS_DIR}/texture_tool)
+  BUILD_BYPRODUCTS ${HOST_TOOLS_DIR}/bin/shader_tool ${HOST_TOOLS_DIR}/bin/mesh_tool
+                   ${HOST_TOOLS_DIR}/bin/icon_tool ${HOST_TOOLS_DIR}/bin/texture_tool)
 # A tool's path, for add_custom_command.
 function(host_tool out name)
-  set(${out} ${HOST_TOOLS_DIR}/${name}${CMAKE_HOST_EXECUTABLE_SUFFIX} PARENT_SCOPE)
+  set(${out} ${HOST_TOOLS_DIR}/bin/${name}${CMAKE_HOST_EXECUTABLE_SUFFIX} PARENT_SCOPE)
 endfunction()

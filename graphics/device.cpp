@@ -37,9 +37,14 @@ bool CreateGraphicsDevice(HWND window) {
     parameters.Flags = 0;
     parameters.FullScreen_RefreshRateInHz = 0;
     parameters.PresentationInterval = D3DPRESENT_INTERVAL_DEFAULT;
-    const HRESULT result = GraphicsState.direct3d->CreateDevice(
-        D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, window, D3DCREATE_HARDWARE_VERTEXPROCESSING,
-        &parameters, &GraphicsState.device);
+    // A windowed device needs a window to present into. Windows refuses one without; some
+    // Direct3D implementations accept it and then draw nowhere, so refuse it here too.
+    const HRESULT result =
+        window == nullptr
+            ? D3DERR_INVALIDCALL
+            : GraphicsState.direct3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, window,
+                                                   D3DCREATE_HARDWARE_VERTEXPROCESSING,
+                                                   &parameters, &GraphicsState.device);
     if (FAILED(result)) {
         MessageBoxA(window, "DirectX failed to create a Direct3D9 device", "No D3D9 Device",
                     MB_ICONERROR);

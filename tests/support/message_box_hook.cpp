@@ -3,9 +3,22 @@
 namespace {
 MessageBoxHook* activeHook = nullptr;
 
+// The box's icon is a static control in icon mode showing one of the shared system icons
+// (its id differs between Windows and Wine, so look for it by style).
+BOOL CALLBACK FindIconControl(HWND child, LPARAM found) {
+    char className[16] = {};
+    GetClassNameA(child, className, sizeof className);
+    if (lstrcmpiA(className, "Static") == 0 &&
+        (GetWindowLongPtrA(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) {
+        *reinterpret_cast<HWND*>(found) = child;
+        return FALSE;
+    }
+    return TRUE;
+}
+
 UINT IconOf(HWND box) {
-    // The box's icon is a static control (id 0x14) showing one of the shared system icons.
-    HWND iconControl = GetDlgItem(box, 0x14);
+    HWND iconControl = nullptr;
+    EnumChildWindows(box, FindIconControl, reinterpret_cast<LPARAM>(&iconControl));
     if (iconControl == nullptr) return 0;
     HICON icon = reinterpret_cast<HICON>(SendMessageA(iconControl, STM_GETICON, 0, 0));
     if (icon == nullptr) return 0;

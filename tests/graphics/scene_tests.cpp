@@ -1,0 +1,144 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "graphics/movement.h"
+#include "graphics/scene.h"
+#include "support/capture.h"
+#include "support/test_device.h"
+
+namespace {
+bool Lit(uint32_t pixel) {
+    return ((pixel >> 16) & 0xFF) > 24 || ((pixel >> 8) & 0xFF) > 24 || (pixel & 0xFF) > 24;
+}
+
+struct Extent {
+    int first = -1, last = -1;
+};
+
+Extent LitInRow(const std::vector<uint32_t>& pixels, int y) {
+    Extent e;
+    for (int x = 0; x < 800; ++x) {
+        if (Lit(pixels[static_cast<size_t>(y) * 800 + static_cast<size_t>(x)])) {
+            if (e.first < 0) e.first = x;
+            e.last = x;
+        }
+    }
+    return e;
+}
+
+Extent LitInColumn(const std::vector<uint32_t>& pixels, int x) {
+    Extent e;
+    for (int y = 0; y < 600; ++y) {
+        if (Lit(pixels[static_cast<size_t>(y) * 800 + static_cast<size_t>(x)])) {
+            if (e.first < 0) e.first = y;
+            e.last = y;
+        }
+    }
+    return e;
+}
+
+// The real scene from the build's data/ folder on a real device.
+class SceneTest : public DeviceTest {
+protected:
+    void SetUp() override {
+        DeviceTest::SetUp();
+        ASSERT_FALSE(HasFatalFailure());
+        cubeMesh.position = {0, 0, 0};
+        SetUpScene();
+    }
+    void TearDown() override {
+        ReleaseScene();
+        DeviceTest::TearDown();
+    }
+    // Renders a frame with no movement left over and reads it back.
+    std::vector<uint32_t> Frame() {
+        GraphicsState.objectMovement = {0, 0, 0};
+        GraphicsState.cameraMovement = {0, 0, 0};
+        RenderFrame();
+        return ReadBackBuffer();
+    }
+    StandardErrorCapture errors;
+};
+}  // namespace
+
+TEST_F(SceneTest, LoadsEverythingQuietlyAndPlacesTheCamera) {
+    EXPECT_TRUE(boxes_.Boxes().empty()) << boxes_.Boxes()[0].caption << ": " << boxes_.Boxes()[0].text;
+    EXPECT_EQ(errors.Text(), "");
+    for (const Material* m : {&planeMaterial, &cubeMaterial}) {
+        EXPECT_NE(m->vertexShader, nullptr);
+        EXPECT_NE(m->fragmentShader, nullptr);
+        EXPECT_NE(m->texture, nullptr);
+        EXPECT_NE(m->colorModifier[0], -1.0f);
+    }
+    EXPECT_NE(cubeMesh.vertexBuffer, nullptr);
+    EXPECT_NE(planeMesh.indexBuffer, nullptr);
+    EXPECT_EQ(cubeMesh.vertexCount, 24u);
+    EXPECT_EQ(cubeMesh.primitiveCount, 12u);
+    const Camera& camera = GraphicsState.camera;
+    EXPECT_EQ(camera.position.x, 0.0f);
+    EXPECT_EQ(camera.position.y, 0.0f);
+    EXPECT_EQ(camera.position.z, -10.0f);
+    EXPECT_EQ(camera.nearPlane, 0.1f);
+    EXPECT_EQ(camera.farPlane, 100.0f);
+    uint32_t bits = 0;
+    std::memcpy(&bits, &camera.fieldOfView, sizeof bits);
+    EXPECT_EQ(bits, 0x3f860a92u);
+}
+
+TEST_F(SceneTest, FirstFrameShowsTheCubeInTheMiddleAndThePlaneBelowOnBlack) {
+    const std::vector<uint32_t> pixels = Frame();
+    ASSERT_EQ(pixels.size(), 800u * 600u);
+    EXPECT_TRUE(Lit(pixels[300 * 800 + 400])) << "no cube at the centre";
+    EXPECT_TRUE(Lit(pixels[590 * 800 + 400])) << "no plane at the bottom";
+    EXPECT_FALSE(Lit(pixels[10 * 800 + 10])) << "the sky is not black";
+    EXPECT_FALSE(Lit(pixels[10 * 800 + 790]));
+    // The cube stands alone on the middle row, centred.
+    const Extent row = LitInRow(pixels, 300);
+    EXPECT_GT(row.first, 250);
+    EXPECT_LT(row.last, 550);
+    EXPECT_NEAR((row.first + row.last) / 2, 400, 3);
+}
+
+TEST_F(SceneTest, MovingTheCubeRightMovesItRightOnScreen) {
+    const Extent before = LitInRow(Frame(), 300);
+    const KeySteps right = StepsForKeys(false, true, false, false, false, false, false, false);
+    Vector3 movement = {0, 0, 0};
+    for (int frame = 0; frame < 10; ++frame) {
+        ApplyMovement(movement, cubeMesh.position, right.object, 0.1f);
+    }
+    const Extent after = LitInRow(Frame(), 300);
+    EXPECT_GT(after.first, before.first + 5);
+    EXPECT_GT(after.last, before.last + 5);
+}
+
+TEST_F(SceneTest, RaisingTheCameraMovesTheSceneDownOnScreen) {
+    const std::vector<uint32_t> first = Frame();
+    const Extent before = LitInColumn(first, 400);
+    const KeySteps w = StepsForKeys(false, false, false, false, false, false, true, false);
+    Vector3 movement = {0, 0, 0};
+    for (int frame = 0; frame < 10; ++frame) {
+        ApplyMovement(movement, GraphicsState.camera.position, w.camera, 0.1f);
+    }
+    EXPECT_GT(GraphicsState.camera.position.y, 0.5f);
+    EXPECT_EQ(GraphicsState.camera.position.z, -10.0f) << "W does not move the camera forwards";
+    const Extent after = LitInColumn(Frame(), 400);
+    EXPECT_GT(after.first, before.first + 5);
+}
+
+TEST_F(SceneTest, ShutdownReleasesTheSceneBeforeTheDevice) {
+    IDirect3DDevice9* device = Device();
+    device->AddRef();
+    ShutDownGraphics();
+    EXPECT_EQ(device->Release(), 0u) << "a scene object still holds the device";
+    for (const Material* m : {&planeMaterial, &cubeMaterial}) {
+        EXPECT_EQ(m->vertexShader, nullptr);
+        EXPECT_EQ(m->texture, nullptr);
+        EXPECT_EQ(m->vertexConstantTable, nullptr);
+    }
+    for (const Mesh* m : {&cubeMesh, &planeMesh}) {
+        EXPECT_EQ(m->vertexBuffer, nullptr);
+        EXPECT_EQ(m->indexBuffer, nullptr);
+        EXPECT_EQ(m->vertexDeclaration, nullptr);
+    }
+}
