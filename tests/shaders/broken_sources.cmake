@@ -1,0 +1,56 @@
+# cmake -DTOOL=shader_tool -DWORK_DIR=folder -P broken_sources.cmake
+# Each broken source must make the tool fail with "<file>:<line>: <what>" and leave no output.
+file(REMOVE_RECURSE ${WORK_DIR})
+file(MAKE_DIRECTORY ${WORK_DIR})
+set(failures 0)
+
+function(expect_refused name line what text)
+  set(input ${WORK_DIR}/${name}.vsh)
+  set(output ${WORK_DIR}/${name}.shader)
+  file(WRITE ${input} "${text}")
+  execute_process(COMMAND ${TOOL} ${input} ${output}
+                  RESULT_VARIABLE status ERROR_VARIABLE message OUTPUT_QUIET)
+  string(STRIP "${message}" message)
+  if(status EQUAL 0)
+    message(SEND_ERROR "${name}: accepted")
+  elseif(NOT message MATCHES "^${input}:${line}: ")
+    message(SEND_ERROR "${name}: expected ${input}:${line}: ..., got \"${message}\"")
+  elseif(NOT message MATCHES "${what}")
+    message(SEND_ERROR "${name}: expected a message about \"${what}\", got \"${message}\"")
+  elseif(EXISTS ${output})
+    message(SEND_ERROR "${name}: an output file was written")
+  endif()
+endfunction()
+
+expect_refused(empty 1 "no vs_2_0 or ps_2_0" "")
+expect_refused(no_version 2 "expected vs_2_0 or ps_2_0" "\nmov r0, v0\n")
+expect_refused(later_model 1 "vs_3_0" "vs_3_0\n")
+expect_refused(unknown_instruction 4 "unknown instruction"
+               "vs_2_0\ndcl_position v0\nmov r0, v0\nfrobnicate r0, r1\n")
+expect_refused(operand_count 2 "mad takes 4 operands" "vs_2_0\nmad r0, v0, v1\n")
+expect_refused(trailing_comma 2 "empty operand" "vs_2_0\nmov r0, v0,\n")
+expect_refused(register_range 2 "v16 is out of range" "vs_2_0\nmov r0, v16\n")
+expect_refused(pixel_constant_range 2 "c32 is out of range" "ps_2_0\nmov r0, c32\n")
+expect_refused(write_mask_order 2 "write mask" "vs_2_0\nmov r0.yx, v0\n")
+expect_refused(bad_swizzle 2 "swizzle" "vs_2_0\nmov r0, v0.xq\n")
+expect_refused(negated_destination 2 "negated" "vs_2_0\nmov -r0, v0\n")
+expect_refused(written_input 2 "cannot be written" "ps_2_0\nmov v0, r0\n")
+expect_refused(read_output 2 "cannot be read" "ps_2_0\nmov r0, oC0\n")
+expect_refused(texld_in_vertex 2 "only in pixel shaders" "vs_2_0\ntexld r0, v0, s0\n")
+expect_refused(sampler_slot 2 "cannot be read" "ps_2_0\ntexld r0, t0, c0\n")
+expect_refused(usage_missing 2 "needs a usage" "vs_2_0\ndcl v0\n")
+expect_refused(def_not_number 2 "is not a number" "vs_2_0\ndef c0, 1, 2, three, 4\n")
+expect_refused(m4x4_overlap 2 "m4x4 cannot write" "vs_2_0\nm4x4 r0, r0, c0\n")
+expect_refused(unknown_directive 1 "unknown directive" "// @constnat g_a float4 c0\nvs_2_0\n")
+expect_refused(unknown_type 1 "unknown type float5" "// @constant g_a float5 c0\nvs_2_0\n")
+expect_refused(default_count 1 "needs 3 default values"
+               "// @constant g_a float3 c0 default 1 1\nps_2_0\n")
+expect_refused(duplicate_name 2 "declared twice"
+               "// @constant g_a float4 c0\n// @constant g_a float4 c1\nvs_2_0\n")
+expect_refused(shared_registers 1 "shares registers"
+               "// @constant g_a float4 c5\n// @constant g_b float4x4 c2\nvs_2_0\n")
+expect_refused(sampler_in_c 1 "must be in register s#" "// @constant g_s sampler2D c0\nps_2_0\n")
+expect_refused(sampler_in_vertex 1 "no s registers" "// @constant g_s sampler2D s0\nvs_2_0\n")
+expect_refused(matrix_past_end 1 "does not fit" "// @constant g_m float4x4 c253\nvs_2_0\n")
+expect_refused(def_over_constant 3 "holds the constant g_a"
+               "// @constant g_a float4x4 c0\nvs_2_0\ndef c2, 1, 1, 1, 1\n")

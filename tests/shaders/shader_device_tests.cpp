@@ -1,0 +1,91 @@
+// The built shaders on a real device: both are created, and what the constant tables write
+// lands in the registers that the code reads, laid out the way the code reads them.
+#include "material/shader_tokens.h"
+#include "support/temp_folder.h"
+#include "support/test_device.h"
+
+#include <d3dx9.h>
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+struct ShaderObjects {
+    ~ShaderObjects() {
+        if (vertexShader) vertexShader->Release();
+        if (pixelShader) pixelShader->Release();
+        if (vertexTable) vertexTable->Release();
+        if (pixelTable) pixelTable->Release();
+    }
+    IDirect3DVertexShader9* vertexShader = nullptr;
+    IDirect3DPixelShader9* pixelShader = nullptr;
+    ID3DXConstantTable* vertexTable = nullptr;
+    ID3DXConstantTable* pixelTable = nullptr;
+};
+
+class ShaderDevice : public DeviceTest {};
+
+TEST_F(ShaderDevice, BothShadersAreCreatedAndTheirConstantsLandWhereTheCodeReadsThem) {
+    const std::string vertexBytes = ReadWholeFile("data/standard_vertex.shader");
+    const std::string pixelBytes = ReadWholeFile("data/standard_fragment.shader");
+    std::string why;
+    ASSERT_TRUE(CheckShaderTokens(vertexBytes.data(), vertexBytes.size(),
+                                  kVertexShaderVersionType, &why)) << why;
+    ASSERT_TRUE(CheckShaderTokens(pixelBytes.data(), pixelBytes.size(),
+                                  kPixelShaderVersionType, &why)) << why;
+    const DWORD* vertexTokens = reinterpret_cast<const DWORD*>(vertexBytes.data());
+    const DWORD* pixelTokens = reinterpret_cast<const DWORD*>(pixelBytes.data());
+
+    ShaderObjects objects;
+    EXPECT_EQ(Device()->CreateVertexShader(vertexTokens, &objects.vertexShader), D3D_OK);
+    EXPECT_EQ(Device()->CreatePixelShader(pixelTokens, &objects.pixelShader), D3D_OK);
+    ASSERT_EQ(D3DXGetShaderConstantTable(vertexTokens, &objects.vertexTable), D3D_OK);
+    ASSERT_EQ(D3DXGetShaderConstantTable(pixelTokens, &objects.pixelTable), D3D_OK);
+
+    // SetMatrix stores the transpose: register base+i holds column i, which is what
+    // m4x4 (four dp4 with the row vector) needs to compute v * M.
+    for (const char* name : {"g_transform_modelToWorld", "g_transform_worldToView",
+                             "g_transform_viewToScreen"}) {
+        SCOPED_TRACE(name);
+        D3DXHANDLE handle = objects.vertexTable->GetConstantByName(nullptr, name);
+        ASSERT_NE(handle, nullptr);
+        D3DXCONSTANT_DESC desc;
+        UINT count = 1;
+        ASSERT_EQ(objects.vertexTable->GetConstantDesc(handle, &desc, &count), D3D_OK);
+        D3DXMATRIX m;
+        for (int i = 0; i < 16; ++i) m[i] = static_cast<float>(i + 1) + 0.5f * desc.RegisterIndex;
+        ASSERT_EQ(objects.vertexTable->SetMatrix(Device(), handle, &m), D3D_OK);
+        float registers[16] = {};
+        ASSERT_EQ(Device()->GetVertexShaderConstantF(desc.RegisterIndex, registers, 4), D3D_OK);
+        for (int column = 0; column < 4; ++column)
+            for (int row = 0; row < 4; ++row)
+                EXPECT_EQ(registers[column * 4 + row], m(row, column))
+                    << "c" << desc.RegisterIndex + column << " component " << row;
+    }
+
+    D3DXHANDLE modifier = objects.pixelTable->GetConstantByName(nullptr, "g_colorModifier");
+    ASSERT_NE(modifier, nullptr);
+    float garbage[4] = {7, 7, 7, 7};
+    ASSERT_EQ(Device()->SetPixelShaderConstantF(0, garbage, 1), D3D_OK);
+    ASSERT_EQ(objects.pixelTable->SetDefaults(Device()), D3D_OK);
+    float c0[4] = {};
+    ASSERT_EQ(Device()->GetPixelShaderConstantF(0, c0, 1), D3D_OK);
+    EXPECT_EQ(c0[0], 1.0f);
+    EXPECT_EQ(c0[1], 1.0f);
+    EXPECT_EQ(c0[2], 1.0f);
+    EXPECT_EQ(c0[3], 0.0f);
+    const float color[3] = {1.0f, 0.5f, 0.25f};
+    ASSERT_EQ(objects.pixelTable->SetFloatArray(Device(), modifier, color, 3), D3D_OK);
+    ASSERT_EQ(Device()->GetPixelShaderConstantF(0, c0, 1), D3D_OK);
+    EXPECT_EQ(c0[0], 1.0f);
+    EXPECT_EQ(c0[1], 0.5f);
+    EXPECT_EQ(c0[2], 0.25f);
+
+    // A shader of the other kind is refused by the device, as the checker refuses it.
+    IDirect3DPixelShader9* wrongKind = nullptr;
+    EXPECT_TRUE(FAILED(Device()->CreatePixelShader(vertexTokens, &wrongKind)));
+    if (wrongKind) wrongKind->Release();
+}
+
+}  // namespace
