@@ -1,0 +1,409 @@
+// The Material record: its readers on real material files, and what it writes to a real device.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+
+#include "graphics/graphics.h"
+#include "material/asset_file.h"
+#include "material/material.h"
+#include "material_test_support.h"
+#include "support/capture.h"
+#include "support/temp_folder.h"
+#include "support/test_device.h"
+
+namespace {
+const char WarningText[] = "g_colorModifier does not exist. Using default values.";
+
+class MaterialTest : public DeviceTest {
+protected:
+    void TearDown() override {
+        EXPECT_EQ(OpenAssetFileStates(), 0);
+        DeviceTest::TearDown();
+    }
+
+    bool LoadText(Material& material, const std::string& text) {
+        const std::string path = folder_.Write("test.material", text);
+        return material.Load(path.c_str());
+    }
+
+    // The one box shown, checked as the warning for a missing colour modifier.
+    void ExpectOneWarningBox(const std::string& context) {
+        ASSERT_EQ(boxes_.Boxes().size(), 1u) << context;
+        const SeenMessageBox& box = boxes_.Boxes()[0];
+        EXPECT_EQ(box.text, WarningText) << context;
+        EXPECT_EQ(box.caption, "No ColorModifier") << context;
+        EXPECT_EQ(box.owner, Window()) << context;
+        EXPECT_STREQ(IconName(box.icon), "warning") << context;
+        EXPECT_EQ(box.buttons, static_cast<UINT>(MB_OK)) << context;
+    }
+
+    TempFolder folder_;
+    StandardErrorCapture errors_;
+};
+
+TEST_F(MaterialTest, ColorModifierCases) {
+    const struct {
+        const char* field;
+        float expected[3];
+        bool warned;
+    } cases[] = {
+        {"g_colorModifier = { 1, 0.5, 0.25 }", {1.0f, 0.5f, 0.25f}, false},
+        {"g_colorModifier = { '1', '0.5', '0.25' }", {1.0f, 0.5f, 0.25f}, false},
+        {"g_colorModifier = { 0.1, 2, -3, 'ignored' }", {0.1f, 2.0f, -3.0f}, false},
+        {"g_colorModifier = { -1, 0.5, 0.5 }", {-1.0f, 0.5f, 0.5f}, false},
+        // Elements read before a bad one are kept; those after it are not read.
+        {"g_colorModifier = { 1, 0.5 }", {-1.0f, 0.5f, 0.0f}, true},
+        {"g_colorModifier = { 0.25, 'red', 0.75 }", {-1.0f, 0.0f, 0.0f}, true},
+        {"g_colorModifier = 5", {-1.0f, 0.0f, 0.0f}, true},
+        {"g_colorModifier = '1, 1, 1'", {-1.0f, 0.0f, 0.0f}, true},
+        {"", {-1.0f, 0.0f, 0.0f}, true},
+        {"g_colourModifier = { 1, 1, 1 }", {-1.0f, 0.0f, 0.0f}, true},
+    };
+    for (const auto& c : cases) {
+        boxes_.Clear();
+        errors_.Clear();
+        Material material;
+        EXPECT_TRUE(LoadText(material, StandardMaterialText(c.field))) << c.field;
+        for (int i = 0; i < 3; ++i) {
+            EXPECT_FLOAT_EQ(material.colorModifier[i], c.expected[i])
+                << c.field << " [" << i << "]";
+        }
+        if (c.warned) {
+            ExpectOneWarningBox(c.field);
+        } else {
+            EXPECT_TRUE(boxes_.Boxes().empty()) << c.field;
+        }
+        EXPECT_EQ(errors_.Text(), "") << c.field;
+        EXPECT_EQ(material.vertexShaderPath, StandardVertexShaderPath);
+        EXPECT_EQ(material.fragmentShaderPath, StandardFragmentShaderPath);
+        EXPECT_NE(material.texture, nullptr);
+    }
+}
+
+TEST_F(MaterialTest, ShadersThatAreNotATableStopTheLoadBeforeConstants) {
+    // "constants" has no colour modifier: had it been read, the warning box would show.
+    const struct {
+        const char* shaders;
+        const char* typeName;
+    } cases[] = {{"", "nil"},
+                 {"shaders = 'data/standard.shader',", "string"},
+                 {"shaders = 12,", "number"},
+                 {"shaders = false,", "boolean"}};
+    for (const auto& c : cases) {
+        boxes_.Clear();
+        errors_.Clear();
+        Material material;
+        EXPECT_FALSE(LoadText(material, std::string("return { texture = 'data/checker.bmp', ") +
+                                            c.shaders + " constants = {} }"))
+            << c.shaders;
+        EXPECT_EQ(errors_.Text(),
+                  std::string("The value at \"shaders\" must be a table (instead of a ") +
+                      c.typeName + ")\n");
+        EXPECT_TRUE(boxes_.Boxes().empty()) << c.shaders;
+        EXPECT_NE(material.texture, nullptr) << "the texture is read first";
+        EXPECT_EQ(material.vertexShaderPath, "");
+        EXPECT_EQ(material.fragmentShaderPath, "");
+        EXPECT_EQ(material.colorModifier[0], 0.0f);
+    }
+}
+
+TEST_F(MaterialTest, ConstantsThatAreNotATableFailTheLoadWithoutABox) {
+    const struct {
+        const char* constants;
+        const char* typeName;
+    } cases[] = {
+        {"", "nil"}, {"constants = 7,", "number"}, {"constants = 'g_colorModifier',", "string"}};
+    for (const auto& c : cases) {
+        boxes_.Clear();
+        errors_.Clear();
+        Material material;
+        EXPECT_FALSE(LoadText(
+            material,
+            std::string("return { texture = 'data/checker.bmp', shaders = { vertexShader = "
+                        "'v.shader', fragmentShader = 'f.shader' }, ") +
+                c.constants + " }"))
+            << c.constants;
+        EXPECT_EQ(errors_.Text(),
+                  std::string("The value at \"constants\" must be a table (instead of a ") +
+                      c.typeName + ")\n");
+        EXPECT_TRUE(boxes_.Boxes().empty());
+        EXPECT_EQ(material.vertexShaderPath, "v.shader");
+        EXPECT_EQ(material.fragmentShaderPath, "f.shader");
+        for (float value : material.colorModifier) EXPECT_EQ(value, 0.0f);
+    }
+}
+
+TEST_F(MaterialTest, TextureThatIsNeitherStringNorNumberStopsTheLoad) {
+    const struct {
+        const char* texture;
+        const char* typeName;
+    } cases[] = {{"texture = {},", "table"}, {"", "nil"}, {"texture = true,", "boolean"}};
+    for (const auto& c : cases) {
+        boxes_.Clear();
+        errors_.Clear();
+        Material material;
+        EXPECT_FALSE(LoadText(material, std::string("return { ") + c.texture +
+                                            " shaders = { vertexShader = 'v.shader' }, "
+                                            "constants = {} }"))
+            << c.texture;
+        EXPECT_EQ(errors_.Text(),
+                  std::string("The value at \"texture\" must be a string (instead of a ") +
+                      c.typeName + ")\n");
+        EXPECT_TRUE(boxes_.Boxes().empty());
+        EXPECT_EQ(material.texture, nullptr);
+        EXPECT_EQ(material.vertexShaderPath, "") << "\"shaders\" must not be read";
+    }
+}
+
+TEST_F(MaterialTest, MissingTextureFileLeavesTextureNullAndLoadGoesOn) {
+    Material material;
+    EXPECT_TRUE(LoadText(material,
+                         "return { texture = 'data/no such texture.bmp', shaders = {}, "
+                         "constants = { g_colorModifier = { 1, 1, 1 } } }"));
+    EXPECT_EQ(material.texture, nullptr);
+    EXPECT_EQ(errors_.Text(), "");
+    EXPECT_TRUE(boxes_.Boxes().empty());
+}
+
+TEST_F(MaterialTest, NumberAsTexturePathReadsTheFileNamedByItsText) {
+    const std::string checker = ReadWholeFile(CheckerTexturePath);
+    ASSERT_FALSE(checker.empty()) << "the build makes " << CheckerTexturePath;
+    folder_.Write("5", checker);
+    const std::string materialPath =
+        folder_.Write("number.material",
+                      "return { texture = 5, shaders = { vertexShader = 3, fragmentShader = 4.5 }, "
+                      "constants = { g_colorModifier = { 1, 1, 1 } } }");
+
+    char previousDirectory[MAX_PATH] = {};
+    GetCurrentDirectoryA(MAX_PATH, previousDirectory);
+    ASSERT_TRUE(SetCurrentDirectoryA(folder_.Path().c_str()));
+    Material material;
+    const bool loaded = material.Load(materialPath.c_str());
+    SetCurrentDirectoryA(previousDirectory);
+
+    EXPECT_TRUE(loaded);
+    ASSERT_NE(material.texture, nullptr) << "no texture from the file named \"5\"";
+    D3DSURFACE_DESC loadedLevel = {};
+    material.texture->GetLevelDesc(0, &loadedLevel);
+
+    Material reference;
+    ASSERT_TRUE(LoadText(reference, StandardMaterialText("g_colorModifier = { 1, 1, 1 }")));
+    ASSERT_NE(reference.texture, nullptr);
+    D3DSURFACE_DESC referenceLevel = {};
+    reference.texture->GetLevelDesc(0, &referenceLevel);
+    EXPECT_EQ(loadedLevel.Width, referenceLevel.Width);
+    EXPECT_EQ(loadedLevel.Height, referenceLevel.Height);
+    // Numbers become their Lua string form.
+    EXPECT_EQ(material.vertexShaderPath, "3");
+    EXPECT_EQ(material.fragmentShaderPath, "4.5");
+    EXPECT_EQ(errors_.Text(), "");
+}
+
+TEST_F(MaterialTest, ShaderPathsOfOtherTypesAreSkippedAndKeepTheirValue) {
+    Material material;
+    material.vertexShaderPath = "before.vertex";
+    material.fragmentShaderPath = "before.fragment";
+    EXPECT_TRUE(LoadText(material,
+                         "return { texture = 'data/checker.bmp', shaders = { vertexShader = "
+                         "{}, fragmentShader = false }, constants = { g_colorModifier = "
+                         "{ 1, 1, 1 } } }"));
+    EXPECT_EQ(material.vertexShaderPath, "before.vertex");
+    EXPECT_EQ(material.fragmentShaderPath, "before.fragment");
+    EXPECT_EQ(errors_.Text(), "");
+}
+
+TEST_F(MaterialTest, FileThatFailsToRunReadsNothing) {
+    Material material;
+    EXPECT_FALSE(LoadText(material, "return 5"));
+    EXPECT_EQ(errors_.Text(), "Asset files must return a table (instead of a number)\n");
+    EXPECT_EQ(material.texture, nullptr);
+    EXPECT_EQ(material.vertexShaderPath, "");
+    EXPECT_TRUE(boxes_.Boxes().empty());
+}
+
+TEST_F(MaterialTest, ShippedMaterialsLoadSilentlyWithDifferentModifiers) {
+    Material cube;
+    Material plane;
+    EXPECT_TRUE(cube.Load("data/material1.material"));
+    EXPECT_TRUE(cube.LoadFragmentShader());
+    EXPECT_TRUE(cube.LoadVertexShader());
+    EXPECT_TRUE(plane.Load("data/material2.material"));
+    EXPECT_TRUE(plane.LoadFragmentShader());
+    EXPECT_TRUE(plane.LoadVertexShader());
+    EXPECT_TRUE(boxes_.Boxes().empty());
+    EXPECT_EQ(errors_.Text(), "");
+    for (const Material* material : {&cube, &plane}) {
+        EXPECT_NE(material->texture, nullptr);
+        EXPECT_NE(material->vertexShader, nullptr);
+        EXPECT_NE(material->fragmentShader, nullptr);
+        EXPECT_NE(material->colorModifier[0], -1.0f);
+    }
+    bool different = false;
+    for (int i = 0; i < 3; ++i)
+        different = different || cube.colorModifier[i] != plane.colorModifier[i];
+    EXPECT_TRUE(different);
+}
+
+// Loads the standard shaders for a material file with `field` in its constants.
+class AppliedMaterialTest : public MaterialTest {
+protected:
+    void Prepare(Material& material, const std::string& field) {
+        boxes_.Clear();
+        LoadText(material, StandardMaterialText(field));
+        ASSERT_TRUE(material.LoadFragmentShader());
+        ASSERT_TRUE(material.LoadVertexShader());
+        ASSERT_NE(material.colorModifierHandle, nullptr);
+        modifierRegister_ =
+            RegisterOf(material.fragmentConstantTable, material.colorModifierHandle);
+        // Something the material must overwrite.
+        const float stale[4] = {9.0f, 9.0f, 9.0f, 9.0f};
+        Device()->SetPixelShaderConstantF(modifierRegister_, stale, 1);
+    }
+
+    // The default value the constant table gives g_colorModifier.
+    std::array<float, 4> TableDefault(Material& material) {
+        D3DXCONSTANT_DESC description = {};
+        UINT count = 1;
+        material.fragmentConstantTable->GetConstantDesc(material.colorModifierHandle, &description,
+                                                        &count);
+        std::array<float, 4> value = {};
+        if (description.DefaultValue != nullptr) {
+            const float* defaults = static_cast<const float*>(description.DefaultValue);
+            for (UINT i = 0; i < description.Columns && i < 4; ++i) value[i] = defaults[i];
+        }
+        return value;
+    }
+
+    UINT modifierRegister_ = 0;
+};
+
+TEST_F(AppliedMaterialTest, ColorModifierIsWrittenAsGiven) {
+    Material material;
+    Prepare(material, "g_colorModifier = { 1, 0.5, 0.25 }");
+    material.ApplyColorModifier();
+    const std::array<float, 4> written = PixelConstant(Device(), modifierRegister_);
+    EXPECT_FLOAT_EQ(written[0], 1.0f);
+    EXPECT_FLOAT_EQ(written[1], 0.5f);
+    EXPECT_FLOAT_EQ(written[2], 0.25f);
+}
+
+TEST_F(AppliedMaterialTest, MinusOneOrAMissingModifierWritesTheShaderDefaults) {
+    for (const char* field :
+         {"g_colorModifier = { -1, 0.5, 0.5 }", "g_colorModifier = { 1, 0.5 }", ""}) {
+        Material material;
+        Prepare(material, field);
+        const std::array<float, 4> defaults = TableDefault(material);
+        material.ApplyColorModifier();
+        const std::array<float, 4> written = PixelConstant(Device(), modifierRegister_);
+        for (int i = 0; i < 3; ++i) {
+            EXPECT_FLOAT_EQ(written[i], defaults[i]) << field << " [" << i << "]";
+            EXPECT_FLOAT_EQ(written[i], 1.0f) << field << " [" << i << "]";
+        }
+    }
+}
+
+TEST_F(AppliedMaterialTest, MaterialWithoutConstantsWritesZero) {
+    Material material;
+    boxes_.Clear();
+    EXPECT_FALSE(LoadText(material,
+                          "return { texture = 'data/checker.bmp', shaders = { vertexShader = "
+                          "'data/standard_vertex.shader', fragmentShader = "
+                          "'data/standard_fragment.shader' } }"));
+    ASSERT_TRUE(material.LoadFragmentShader());
+    const UINT index = RegisterOf(material.fragmentConstantTable, material.colorModifierHandle);
+    const float stale[4] = {9.0f, 9.0f, 9.0f, 9.0f};
+    Device()->SetPixelShaderConstantF(index, stale, 1);
+    material.ApplyColorModifier();
+    const std::array<float, 4> written = PixelConstant(Device(), index);
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(written[i], 0.0f) << i;
+    EXPECT_TRUE(boxes_.Boxes().empty());
+}
+
+TEST_F(AppliedMaterialTest, WithoutShadersNothingIsWritten) {
+    Material material;
+    ASSERT_TRUE(LoadText(material, StandardMaterialText("g_colorModifier = { 1, 0.5, 0.25 }")));
+    const float stale[4] = {9.0f, 8.0f, 7.0f, 6.0f};
+    Device()->SetPixelShaderConstantF(0, stale, 1);
+    Device()->SetVertexShaderConstantF(0, stale, 1);
+    material.ApplyColorModifier();
+    D3DXMATRIX identity;
+    D3DXMatrixIdentity(&identity);
+    material.SetTransforms(identity, identity, identity);
+    EXPECT_EQ(PixelConstant(Device(), 0), (std::array<float, 4>{9.0f, 8.0f, 7.0f, 6.0f}));
+    EXPECT_EQ(VertexConstant(Device(), 0), (std::array<float, 4>{9.0f, 8.0f, 7.0f, 6.0f}));
+}
+
+TEST_F(AppliedMaterialTest, SetTransformsWritesEachMatrixToItsConstant) {
+    Material material;
+    Prepare(material, "g_colorModifier = { 1, 1, 1 }");
+    ASSERT_NE(material.worldToViewHandle, nullptr);
+    ASSERT_NE(material.viewToScreenHandle, nullptr);
+    ASSERT_NE(material.modelToWorldHandle, nullptr);
+    D3DXMATRIX worldToView, viewToScreen, modelToWorld;
+    for (int i = 0; i < 16; ++i) {
+        worldToView[i] = 100.0f + static_cast<float>(i);
+        viewToScreen[i] = 200.0f + static_cast<float>(i);
+        modelToWorld[i] = 300.0f + static_cast<float>(i);
+    }
+    material.SetTransforms(worldToView, viewToScreen, modelToWorld);
+    const struct {
+        D3DXHANDLE handle;
+        const D3DXMATRIX* matrix;
+    } written[] = {{material.worldToViewHandle, &worldToView},
+                   {material.viewToScreenHandle, &viewToScreen},
+                   {material.modelToWorldHandle, &modelToWorld}};
+    for (const auto& w : written) {
+        const UINT base = RegisterOf(material.vertexConstantTable, w.handle);
+        // The shaders keep matrices by columns: register base + c holds column c.
+        for (UINT c = 0; c < 4; ++c) {
+            const std::array<float, 4> column = VertexConstant(Device(), base + c);
+            for (UINT r = 0; r < 4; ++r) {
+                EXPECT_EQ(column[r], (*w.matrix)(r, c)) << "register " << base + c << " row " << r;
+            }
+        }
+    }
+}
+
+TEST_F(AppliedMaterialTest, BindMakesShadersAndTextureCurrent) {
+    Material material;
+    Prepare(material, "g_colorModifier = { 1, 1, 1 }");
+    Device()->SetVertexShader(nullptr);
+    Device()->SetPixelShader(nullptr);
+    Device()->SetTexture(material.samplerIndex, nullptr);
+    material.Bind();
+    IDirect3DVertexShader9* vertexShader = nullptr;
+    IDirect3DPixelShader9* pixelShader = nullptr;
+    IDirect3DBaseTexture9* texture = nullptr;
+    Device()->GetVertexShader(&vertexShader);
+    Device()->GetPixelShader(&pixelShader);
+    Device()->GetTexture(material.samplerIndex, &texture);
+    EXPECT_EQ(vertexShader, material.vertexShader);
+    EXPECT_EQ(pixelShader, material.fragmentShader);
+    EXPECT_EQ(texture, material.texture);
+    if (vertexShader != nullptr) vertexShader->Release();
+    if (pixelShader != nullptr) pixelShader->Release();
+    if (texture != nullptr) texture->Release();
+    Device()->SetVertexShader(nullptr);
+    Device()->SetPixelShader(nullptr);
+    Device()->SetTexture(material.samplerIndex, nullptr);
+}
+
+TEST_F(AppliedMaterialTest, ReleaseLetsGoOfEveryDeviceObject) {
+    Material material;
+    Prepare(material, "g_colorModifier = { 1, 1, 1 }");
+    Device()->SetTexture(material.samplerIndex, nullptr);
+    const ULONG loaded = DeviceReferences();
+    material.Release();
+    EXPECT_EQ(material.vertexShader, nullptr);
+    EXPECT_EQ(material.fragmentShader, nullptr);
+    EXPECT_EQ(material.vertexConstantTable, nullptr);
+    EXPECT_EQ(material.fragmentConstantTable, nullptr);
+    EXPECT_EQ(material.texture, nullptr);
+    EXPECT_EQ(material.colorModifierHandle, nullptr);
+    EXPECT_EQ(material.worldToViewHandle, nullptr);
+    EXPECT_LT(DeviceReferences(), loaded);
+    material.Release();  // a second call finds nothing to release
+    EXPECT_EQ(material.vertexShaderPath, StandardVertexShaderPath);
+}
+}  // namespace

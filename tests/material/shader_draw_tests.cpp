@@ -1,0 +1,166 @@
+// The built shaders drawing on a real device: a textured, coloured quad placed by the three
+// transforms, read back and compared with texel x vertex colour x colour modifier.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <vector>
+
+#include "material/material.h"
+#include "material_test_support.h"
+#include "support/capture.h"
+#include "support/temp_folder.h"
+#include "support/test_device.h"
+
+namespace {
+struct Vertex {
+    float x, y, z;
+    D3DCOLOR color;
+    float u, v;
+};
+
+const D3DVERTEXELEMENT9 VertexElements[] = {
+    {0, 0, D3DDECLTYPE_FLOAT3, D3DDECLMETHOD_DEFAULT, D3DDECLUSAGE_POSITION, 0},
+    {0, 12, D3DDECLTYPE_D3DCOLOR, D3DDECLMETHOD_DEFAULT, D3DDECLUSAGE_COLOR, 0},
+    {0, 16, D3DDECLTYPE_FLOAT2, D3DDECLMETHOD_DEFAULT, D3DDECLUSAGE_TEXCOORD, 0},
+    D3DDECL_END()};
+
+const uint32_t ClearColor = 0xFF203040;
+const D3DCOLOR VertexColor = D3DCOLOR_XRGB(0xFF, 0xC0, 0x80);
+const float Modifier[3] = {1.0f, 0.5f, 0.75f};
+
+// Level 0 of the texture as 0xAARRGGBB, row after row.
+std::vector<uint32_t> Texels(IDirect3DTexture9* texture, UINT* width, UINT* height) {
+    std::vector<uint32_t> texels;
+    D3DSURFACE_DESC level = {};
+    texture->GetLevelDesc(0, &level);
+    *width = level.Width;
+    *height = level.Height;
+    if (level.Format != D3DFMT_X8R8G8B8 && level.Format != D3DFMT_A8R8G8B8) {
+        ADD_FAILURE() << "texture format " << level.Format << " is not read by this test";
+        return texels;
+    }
+    D3DLOCKED_RECT locked;
+    if (FAILED(texture->LockRect(0, &locked, nullptr, D3DLOCK_READONLY))) {
+        ADD_FAILURE() << "texture cannot be locked";
+        return texels;
+    }
+    texels.resize(static_cast<size_t>(level.Width) * level.Height);
+    for (UINT y = 0; y < level.Height; ++y) {
+        std::memcpy(&texels[static_cast<size_t>(y) * level.Width],
+                    static_cast<const char*>(locked.pBits) + static_cast<size_t>(y) * locked.Pitch,
+                    level.Width * 4);
+    }
+    texture->UnlockRect(0);
+    return texels;
+}
+
+uint32_t Expected(uint32_t texel) {
+    uint32_t result = 0;
+    for (int channel = 0; channel < 3; ++channel) {  // red, green, blue
+        const int shift = 16 - 8 * channel;
+        const float t = static_cast<float>((texel >> shift) & 0xFF) / 255.0f;
+        const float c = static_cast<float>((VertexColor >> shift) & 0xFF) / 255.0f;
+        float value = t * c * Modifier[channel];
+        value = value < 0.0f ? 0.0f : value > 1.0f ? 1.0f : value;
+        result |= static_cast<uint32_t>(std::lround(value * 255.0f)) << shift;
+    }
+    return result;
+}
+
+class ShaderDrawTest : public DeviceTest {};
+
+TEST_F(ShaderDrawTest, QuadShowsTexelTimesVertexColorTimesModifier) {
+    TempFolder folder;
+    StandardErrorCapture errors;
+    Material material;
+    const std::string path =
+        folder.Write("draw.material", StandardMaterialText("g_colorModifier = { 1, 0.5, 0.75 }"));
+    ASSERT_TRUE(material.Load(path.c_str()));
+    ASSERT_TRUE(material.LoadFragmentShader());
+    ASSERT_TRUE(material.LoadVertexShader());
+    ASSERT_NE(material.texture, nullptr);
+    ASSERT_TRUE(boxes_.Boxes().empty());
+    UINT width = 0, height = 0;
+    const std::vector<uint32_t> texels = Texels(material.texture, &width, &height);
+    ASSERT_FALSE(texels.empty());
+
+    // A unit square in model space, texture coordinates (0, 0) at its top left.
+    const Vertex square[4] = {{0.0f, 1.0f, 0.0f, VertexColor, 0.0f, 0.0f},
+                              {1.0f, 1.0f, 0.0f, VertexColor, 1.0f, 0.0f},
+                              {0.0f, 0.0f, 0.0f, VertexColor, 0.0f, 1.0f},
+                              {1.0f, 0.0f, 0.0f, VertexColor, 1.0f, 1.0f}};
+    IDirect3DVertexBuffer9* vertices = nullptr;
+    IDirect3DVertexDeclaration9* declaration = nullptr;
+    ASSERT_TRUE(SUCCEEDED(Device()->CreateVertexBuffer(sizeof square, D3DUSAGE_WRITEONLY, 0,
+                                                       D3DPOOL_DEFAULT, &vertices, nullptr)));
+    void* locked = nullptr;
+    if (SUCCEEDED(vertices->Lock(0, 0, &locked, 0))) {
+        std::memcpy(locked, square, sizeof square);
+        vertices->Unlock();
+    }
+    Device()->CreateVertexDeclaration(VertexElements, &declaration);
+
+    // Each transform does its own part, and in another order or transposed they would put
+    // the square elsewhere: centre it, double it, then move it right by an eighth of the screen.
+    D3DXMATRIX modelToWorld, worldToView, viewToScreen;
+    D3DXMatrixTranslation(&modelToWorld, -0.5f, -0.5f, 0.5f);
+    D3DXMatrixScaling(&worldToView, 2.0f, 2.0f, 1.0f);
+    D3DXMatrixTranslation(&viewToScreen, 0.25f, 0.0f, 0.0f);
+
+    Device()->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, ClearColor, 1.0f, 0);
+    Device()->BeginScene();
+    Device()->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+    Device()->SetSamplerState(material.samplerIndex, D3DSAMP_MAGFILTER, D3DTEXF_POINT);
+    Device()->SetSamplerState(material.samplerIndex, D3DSAMP_MINFILTER, D3DTEXF_POINT);
+    Device()->SetSamplerState(material.samplerIndex, D3DSAMP_MIPFILTER, D3DTEXF_NONE);
+    material.ApplyColorModifier();
+    material.Bind();
+    material.SetTransforms(worldToView, viewToScreen, modelToWorld);
+    Device()->SetVertexDeclaration(declaration);
+    Device()->SetStreamSource(0, vertices, 0, sizeof(Vertex));
+    Device()->DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, 2);
+    Device()->EndScene();
+    const std::vector<uint32_t> pixels = ReadBackBuffer();
+
+    Device()->SetStreamSource(0, nullptr, 0, 0);
+    Device()->SetVertexDeclaration(nullptr);
+    Device()->SetVertexShader(nullptr);
+    Device()->SetPixelShader(nullptr);
+    Device()->SetTexture(material.samplerIndex, nullptr);
+    declaration->Release();
+    vertices->Release();
+    ASSERT_EQ(pixels.size(), static_cast<size_t>(BackBufferWidth) * BackBufferHeight);
+
+    // The square spans x from 100 to 800 and the whole height.
+    auto pixel = [&](int x, int y) { return pixels[static_cast<size_t>(y) * BackBufferWidth + x]; };
+    EXPECT_TRUE(ColorsNear(pixel(50, 300), ClearColor, 0)) << std::hex << pixel(50, 300);
+    EXPECT_TRUE(ColorsNear(pixel(90, 10), ClearColor, 0)) << std::hex << pixel(90, 10);
+    EXPECT_FALSE(ColorsNear(pixel(110, 300), ClearColor, 0));
+
+    // Screen pixel (x, y) samples u = (x + 0.5) / 800 - 0.125, v = (y + 0.5) / 600: look at
+    // pixels that fall in the middle of a texel, so the sampling point is never in doubt.
+    int compared = 0;
+    int mismatches = 0;
+    for (UINT ty = 0; ty < height; ty += (height + 7) / 8) {
+        for (UINT tx = 0; tx < width; tx += (width + 7) / 8) {
+            const double u = (tx + 0.5) / width;
+            const double v = (ty + 0.5) / height;
+            const int x = static_cast<int>(std::floor((u + 0.125) * 800.0));
+            const int y = static_cast<int>(std::floor(v * 600.0));
+            if (x < 100 || x >= 800 || y < 0 || y >= 600) continue;
+            const uint32_t want = Expected(texels[static_cast<size_t>(ty) * width + tx]);
+            ++compared;
+            if (!ColorsNear(pixel(x, y), want, 3)) {
+                ++mismatches;
+                ADD_FAILURE() << "pixel (" << x << ", " << y << ") for texel (" << tx << ", " << ty
+                              << "): " << std::hex << pixel(x, y) << " instead of " << want;
+                if (mismatches > 5) return;
+            }
+        }
+    }
+    EXPECT_GE(compared, 32);
+    EXPECT_EQ(errors.Text(), "");
+}
+}  // namespace
