@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <fstream>
+#include <string>
 
 #include "graphics/graphics.h"
 
@@ -28,10 +29,15 @@ public:
 
     // Reads the file into new buffers on GraphicsState's device. Failures are shown
     // in message boxes owned by GraphicsState's renderingWindow; always returns true.
+    // A file that is missing, damaged or too large is refused with a box naming it: it
+    // leaves no buffers, counts of zero and a closed stream (a declaration made before
+    // bad indices were found stays). A failed Direct3D call leaves what was made before it.
     bool Load(const char* path);
-    // Stream source, indices and one indexed triangle-list draw.
+    // Stream source, indices and one indexed triangle-list draw; nothing unless both
+    // buffers were filled and unlocked.
     void Draw();
-    // Releases the buffers and the declaration; the device must still be alive.
+    // Releases the buffers and the declaration and closes the file; the device must
+    // still be alive. Does nothing the second time.
     void Release();
 
     IDirect3DVertexBuffer9* vertexBuffer = nullptr;
@@ -52,6 +58,16 @@ public:
     Vector3 position = {0.0f, 0.0f, 0.0f};
 
 private:
+    bool OpenFile();
     bool LoadVertices(DWORD usage);
     bool LoadIndices(DWORD usage);
+    bool ReadInto(void* data, UINT bytes);
+    // Shows a Direct3D failure; false, so that a failing step can return it.
+    bool Fail(const char* text, const char* caption) const;
+    // Shows why the file was refused after dropping its buffers; false.
+    bool Refuse(const std::string& text);
+    void ReleaseBuffers();
+
+    std::string path_;       // the file being loaded, for messages that name it
+    bool drawable_ = false;  // both buffers filled, checked and unlocked
 };

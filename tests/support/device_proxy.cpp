@@ -1,0 +1,433 @@
+#include "support/device_proxy.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+
+#include "graphics/graphics.h"
+
+namespace {
+const char* const CallNames[] = {
+#define MIRELTH_PROXY_NAME_METHOD(name, result, parameters, arguments) #name,
+#define MIRELTH_PROXY_NAME(name) #name,
+    MIRELTH_PROXY_FORWARDED_METHODS(MIRELTH_PROXY_NAME_METHOD)
+    MIRELTH_PROXY_VALUE_METHODS(MIRELTH_PROXY_NAME_METHOD)
+    MIRELTH_PROXY_OWN_METHODS(MIRELTH_PROXY_NAME_METHOD)
+    MIRELTH_PROXY_BUFFER_CALLS(MIRELTH_PROXY_NAME)
+#undef MIRELTH_PROXY_NAME_METHOD
+#undef MIRELTH_PROXY_NAME
+};
+static_assert(sizeof CallNames / sizeof CallNames[0] == static_cast<size_t>(ProxyCall::Count),
+              "one name per call");
+}  // namespace
+
+const char* ProxyCallName(ProxyCall call) { return CallNames[static_cast<size_t>(call)]; }
+
+bool ProxyCallByName(const std::string& name, ProxyCall* call) {
+    for (size_t i = 0; i < static_cast<size_t>(ProxyCall::Count); ++i) {
+        if (name == CallNames[i]) {
+            *call = static_cast<ProxyCall>(i);
+            return true;
+        }
+    }
+    return false;
+}
+
+bool ProxyCallCanFail(ProxyCall call) {
+    switch (call) {
+#define MIRELTH_PROXY_VALUE_CASE(name, result, parameters, arguments) case ProxyCall::name:
+        MIRELTH_PROXY_VALUE_METHODS(MIRELTH_PROXY_VALUE_CASE)
+#undef MIRELTH_PROXY_VALUE_CASE
+        case ProxyCall::AddRef:
+        case ProxyCall::Release:
+        case ProxyCall::VertexBufferRelease:
+        case ProxyCall::IndexBufferRelease:
+        case ProxyCall::Count:
+            return false;
+        default:
+            return true;
+    }
+}
+
+// A vertex or index buffer handed out by the proxy in place of the real one. It keeps
+// the proxy alive as a real buffer keeps its device, and copies what was written at Unlock.
+template <class Interface, class Description, bool IsIndex>
+class ProxyBuffer final : public Interface {
+public:
+    ProxyBuffer(DeviceProxy* device, Interface* real, size_t record)
+        : device_(device), real_(real), record_(record) {
+        ++device_->references_;
+    }
+    ProxyBuffer(const ProxyBuffer&) = delete;
+    ProxyBuffer& operator=(const ProxyBuffer&) = delete;
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID id, void** object) override {
+        if (object == nullptr) return E_POINTER;
+        if (id == __uuidof(IUnknown) || id == __uuidof(IDirect3DResource9) ||
+            id == __uuidof(Interface)) {
+            *object = static_cast<Interface*>(this);
+            AddRef();
+            return S_OK;
+        }
+        return real_->QueryInterface(id, object);
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
+    ULONG STDMETHODCALLTYPE Release() override {
+        device_->Enter(IsIndex ? ProxyCall::IndexBufferRelease : ProxyCall::VertexBufferRelease,
+                       nullptr);
+        const ULONG left = --references_;
+        if (left == 0) {
+            real_->Release();
+            device_->Forget(static_cast<Interface*>(this), record_);
+            DeviceProxy* device = device_;
+            delete this;
+            device->Drop();
+        }
+        return left;
+    }
+
+    HRESULT STDMETHODCALLTYPE GetDevice(IDirect3DDevice9** device) override {
+        if (device == nullptr) return D3DERR_INVALIDCALL;
+        *device = device_;
+        device_->AddRef();
+        return D3D_OK;
+    }
+    HRESULT STDMETHODCALLTYPE SetPrivateData(REFGUID id, const void* data, DWORD size,
+                                             DWORD flags) override {
+        return real_->SetPrivateData(id, data, size, flags);
+    }
+    HRESULT STDMETHODCALLTYPE GetPrivateData(REFGUID id, void* data, DWORD* size) override {
+        return real_->GetPrivateData(id, data, size);
+    }
+    HRESULT STDMETHODCALLTYPE FreePrivateData(REFGUID id) override {
+        return real_->FreePrivateData(id);
+    }
+    DWORD STDMETHODCALLTYPE SetPriority(DWORD priority) override {
+        return real_->SetPriority(priority);
+    }
+    DWORD STDMETHODCALLTYPE GetPriority() override { return real_->GetPriority(); }
+    void STDMETHODCALLTYPE PreLoad() override { real_->PreLoad(); }
+    D3DRESOURCETYPE STDMETHODCALLTYPE GetType() override { return real_->GetType(); }
+
+    HRESULT STDMETHODCALLTYPE Lock(UINT offset, UINT size, void** data, DWORD flags) override {
+        HRESULT failure = S_OK;
+        if (device_->Enter(IsIndex ? ProxyCall::IndexBufferLock : ProxyCall::VertexBufferLock,
+                           &failure)) {
+            return failure;
+        }
+        const HRESULT result = real_->Lock(offset, size, data, flags);
+        if (SUCCEEDED(result) && data != nullptr) {
+            DeviceProxy::Buffer& record = device_->buffers_[record_];
+            ++record.locks;
+            locked_ = static_cast<const char*>(*data);
+            lockedOffset_ = std::min<UINT>(offset, record.length);
+            lockedSize_ = size == 0 ? record.length - lockedOffset_
+                                    : std::min<UINT>(size, record.length - lockedOffset_);
+        }
+        return result;
+    }
+    HRESULT STDMETHODCALLTYPE Unlock() override {
+        HRESULT failure = S_OK;
+        if (device_->Enter(IsIndex ? ProxyCall::IndexBufferUnlock : ProxyCall::VertexBufferUnlock,
+                           &failure)) {
+            return failure;
+        }
+        DeviceProxy::Buffer& record = device_->buffers_[record_];
+        if (locked_ != nullptr) {
+            std::memcpy(&record.contents[lockedOffset_], locked_, lockedSize_);
+            locked_ = nullptr;
+        }
+        const HRESULT result = real_->Unlock();
+        if (SUCCEEDED(result)) ++record.unlocks;
+        return result;
+    }
+    HRESULT STDMETHODCALLTYPE GetDesc(Description* description) override {
+        return real_->GetDesc(description);
+    }
+
+private:
+    ~ProxyBuffer() = default;
+
+    DeviceProxy* device_;
+    Interface* real_;
+    size_t record_;
+    ULONG references_ = 1;
+    const char* locked_ = nullptr;
+    UINT lockedOffset_ = 0;
+    UINT lockedSize_ = 0;
+};
+
+using ProxyVertexBuffer = ProxyBuffer<IDirect3DVertexBuffer9, D3DVERTEXBUFFER_DESC, false>;
+using ProxyIndexBuffer = ProxyBuffer<IDirect3DIndexBuffer9, D3DINDEXBUFFER_DESC, true>;
+
+DeviceProxy::DeviceProxy(IDirect3DDevice9* real) : real_(real) { real_->AddRef(); }
+
+DeviceProxy::~DeviceProxy() { real_->Release(); }
+
+bool DeviceProxy::FailCall(ProxyCall call, HRESULT result, unsigned nth) {
+    if (!ProxyCallCanFail(call) || nth == 0) return false;
+    failures_.push_back({call, result, nth, false});
+    return true;
+}
+
+bool DeviceProxy::FailCall(const std::string& name, HRESULT result, unsigned nth) {
+    ProxyCall call;
+    return ProxyCallByName(name, &call) && FailCall(call, result, nth);
+}
+
+bool DeviceProxy::FailEveryCall(ProxyCall call, HRESULT result) {
+    if (!ProxyCallCanFail(call)) return false;
+    failures_.push_back({call, result, 0, true});
+    return true;
+}
+
+void DeviceProxy::ClearFailures() { failures_.clear(); }
+
+void DeviceProxy::OnCall(ProxyCall call, std::function<void()> action) {
+    actions_.push_back({call, std::move(action)});
+}
+
+void DeviceProxy::FakeBehaviorFlags(DWORD flags) {
+    fakeFlags_ = true;
+    behaviorFlags_ = flags;
+}
+
+unsigned DeviceProxy::LiveBuffers() const {
+    return static_cast<unsigned>(
+        std::count_if(buffers_.begin(), buffers_.end(), [](const Buffer& b) { return b.alive; }));
+}
+
+bool DeviceProxy::Enter(ProxyCall call, HRESULT* failure) {
+    ++counts_[static_cast<size_t>(call)];
+    log_.push_back(call);
+    for (size_t i = 0; i < actions_.size(); ++i) {
+        if (actions_[i].call == call) actions_[i].run();
+    }
+    if (failure == nullptr) return false;
+    // Every waiting request counts this call; the first one that comes due decides.
+    bool fails = false;
+    for (Failure& request : failures_) {
+        if (request.call != call) continue;
+        const bool due = request.everyCall || --request.remaining == 0;
+        if (due && !fails) {
+            fails = true;
+            *failure = request.result;
+        }
+    }
+    const auto spent = [](const Failure& f) { return !f.everyCall && f.remaining == 0; };
+    failures_.erase(std::remove_if(failures_.begin(), failures_.end(), spent), failures_.end());
+    return fails;
+}
+
+IDirect3DVertexBuffer9* DeviceProxy::Unwrap(IDirect3DVertexBuffer9* buffer) const {
+    for (const auto& pair : wrappers_) {
+        if (pair.first == buffer) return static_cast<IDirect3DVertexBuffer9*>(pair.second);
+    }
+    return buffer;
+}
+
+IDirect3DIndexBuffer9* DeviceProxy::Unwrap(IDirect3DIndexBuffer9* buffer) const {
+    for (const auto& pair : wrappers_) {
+        if (pair.first == buffer) return static_cast<IDirect3DIndexBuffer9*>(pair.second);
+    }
+    return buffer;
+}
+
+void* DeviceProxy::WrapperOf(void* real) const {
+    for (const auto& pair : wrappers_) {
+        if (pair.second == real) return pair.first;
+    }
+    return nullptr;
+}
+
+void DeviceProxy::Forget(void* wrapper, size_t record) {
+    buffers_[record].alive = false;
+    wrappers_.erase(std::remove_if(wrappers_.begin(), wrappers_.end(),
+                                   [wrapper](const std::pair<void*, void*>& pair) {
+                                       return pair.first == wrapper;
+                                   }),
+                    wrappers_.end());
+}
+
+#define MIRELTH_PROXY_FORWARD(name, result, parameters, arguments) \
+    result STDMETHODCALLTYPE DeviceProxy::name parameters {         \
+        HRESULT failure = S_OK;                                     \
+        if (Enter(ProxyCall::name, &failure)) return failure;       \
+        return real_->name arguments;                               \
+    }
+MIRELTH_PROXY_FORWARDED_METHODS(MIRELTH_PROXY_FORWARD)
+#undef MIRELTH_PROXY_FORWARD
+
+#define MIRELTH_PROXY_FORWARD_VALUE(name, result, parameters, arguments) \
+    result STDMETHODCALLTYPE DeviceProxy::name parameters {               \
+        Enter(ProxyCall::name, nullptr);                                  \
+        return real_->name arguments;                                     \
+    }
+MIRELTH_PROXY_VALUE_METHODS(MIRELTH_PROXY_FORWARD_VALUE)
+#undef MIRELTH_PROXY_FORWARD_VALUE
+
+HRESULT STDMETHODCALLTYPE DeviceProxy::QueryInterface(REFIID id, void** object) {
+    HRESULT failure = S_OK;
+    if (Enter(ProxyCall::QueryInterface, &failure)) return failure;
+    if (object == nullptr) return E_POINTER;
+    if (id == __uuidof(IUnknown) || id == __uuidof(IDirect3DDevice9)) {
+        *object = static_cast<IDirect3DDevice9*>(this);
+        AddRef();
+        return S_OK;
+    }
+    return real_->QueryInterface(id, object);
+}
+
+ULONG STDMETHODCALLTYPE DeviceProxy::AddRef() {
+    Enter(ProxyCall::AddRef, nullptr);
+    return ++references_;
+}
+
+ULONG STDMETHODCALLTYPE DeviceProxy::Release() {
+    Enter(ProxyCall::Release, nullptr);
+    return Drop();
+}
+
+ULONG DeviceProxy::Drop() {
+    const ULONG left = --references_;
+    if (left == 0) delete this;
+    return left;
+}
+
+HRESULT STDMETHODCALLTYPE
+DeviceProxy::GetCreationParameters(D3DDEVICE_CREATION_PARAMETERS* parameters) {
+    HRESULT failure = S_OK;
+    if (Enter(ProxyCall::GetCreationParameters, &failure)) return failure;
+    const HRESULT result = real_->GetCreationParameters(parameters);
+    if (SUCCEEDED(result) && fakeFlags_) parameters->BehaviorFlags = behaviorFlags_;
+    return result;
+}
+
+HRESULT STDMETHODCALLTYPE DeviceProxy::CreateVertexBuffer(UINT length, DWORD usage, DWORD fvf,
+                                                          D3DPOOL pool,
+                                                          IDirect3DVertexBuffer9** buffer,
+                                                          HANDLE* shared) {
+    HRESULT failure = S_OK;
+    if (Enter(ProxyCall::CreateVertexBuffer, &failure)) return failure;
+    IDirect3DVertexBuffer9* real = nullptr;
+    const HRESULT result = real_->CreateVertexBuffer(length, usage, fvf, pool, &real, shared);
+    if (FAILED(result) || real == nullptr) {
+        if (buffer != nullptr) *buffer = real;
+        return result;
+    }
+    auto* wrapper = new ProxyVertexBuffer(this, real, buffers_.size());
+    buffers_.push_back({false, length, usage, fvf, D3DFMT_UNKNOWN, pool,
+                        static_cast<IDirect3DVertexBuffer9*>(wrapper), true,
+                        std::string(length, '\0'), 0, 0});
+    wrappers_.emplace_back(static_cast<IDirect3DVertexBuffer9*>(wrapper), real);
+    *buffer = wrapper;
+    return result;
+}
+
+HRESULT STDMETHODCALLTYPE DeviceProxy::CreateIndexBuffer(UINT length, DWORD usage,
+                                                         D3DFORMAT format, D3DPOOL pool,
+                                                         IDirect3DIndexBuffer9** buffer,
+                                                         HANDLE* shared) {
+    HRESULT failure = S_OK;
+    if (Enter(ProxyCall::CreateIndexBuffer, &failure)) return failure;
+    IDirect3DIndexBuffer9* real = nullptr;
+    const HRESULT result = real_->CreateIndexBuffer(length, usage, format, pool, &real, shared);
+    if (FAILED(result) || real == nullptr) {
+        if (buffer != nullptr) *buffer = real;
+        return result;
+    }
+    auto* wrapper = new ProxyIndexBuffer(this, real, buffers_.size());
+    buffers_.push_back({true, length, usage, 0, format, pool,
+                        static_cast<IDirect3DIndexBuffer9*>(wrapper), true,
+                        std::string(length, '\0'), 0, 0});
+    wrappers_.emplace_back(static_cast<IDirect3DIndexBuffer9*>(wrapper), real);
+    *buffer = wrapper;
+    return result;
+}
+
+HRESULT STDMETHODCALLTYPE DeviceProxy::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, INT baseVertex,
+                                                            UINT minVertex, UINT vertexCount,
+                                                            UINT startIndex,
+                                                            UINT primitiveCount) {
+    HRESULT failure = S_OK;
+    if (Enter(ProxyCall::DrawIndexedPrimitive, &failure)) return failure;
+    draws_.push_back({type, baseVertex, minVertex, vertexCount, startIndex, primitiveCount});
+    return real_->DrawIndexedPrimitive(type, baseVertex, minVertex, vertexCount, startIndex,
+                                       primitiveCount);
+}
+
+HRESULT STDMETHODCALLTYPE DeviceProxy::ProcessVertices(UINT sourceStart, UINT destinationIndex,
+                                                       UINT vertexCount,
+                                                       IDirect3DVertexBuffer9* destination,
+                                                       IDirect3DVertexDeclaration9* declaration,
+                                                       DWORD flags) {
+    HRESULT failure = S_OK;
+    if (Enter(ProxyCall::ProcessVertices, &failure)) return failure;
+    return real_->ProcessVertices(sourceStart, destinationIndex, vertexCount,
+                                  Unwrap(destination), declaration, flags);
+}
+
+HRESULT STDMETHODCALLTYPE
+DeviceProxy::SetVertexDeclaration(IDirect3DVertexDeclaration9* declaration) {
+    HRESULT failure = S_OK;
+    if (Enter(ProxyCall::SetVertexDeclaration, &failure)) return failure;
+    declarations_.push_back(declaration);
+    return real_->SetVertexDeclaration(declaration);
+}
+
+HRESULT STDMETHODCALLTYPE DeviceProxy::SetStreamSource(UINT stream, IDirect3DVertexBuffer9* buffer,
+                                                       UINT offset, UINT stride) {
+    HRESULT failure = S_OK;
+    if (Enter(ProxyCall::SetStreamSource, &failure)) return failure;
+    streamSources_.push_back({stream, buffer, offset, stride});
+    return real_->SetStreamSource(stream, Unwrap(buffer), offset, stride);
+}
+
+HRESULT STDMETHODCALLTYPE DeviceProxy::GetStreamSource(UINT stream,
+                                                       IDirect3DVertexBuffer9** buffer,
+                                                       UINT* offset, UINT* stride) {
+    HRESULT failure = S_OK;
+    if (Enter(ProxyCall::GetStreamSource, &failure)) return failure;
+    const HRESULT result = real_->GetStreamSource(stream, buffer, offset, stride);
+    if (SUCCEEDED(result) && buffer != nullptr && *buffer != nullptr) {
+        if (void* wrapper = WrapperOf(*buffer)) {
+            (*buffer)->Release();
+            *buffer = static_cast<IDirect3DVertexBuffer9*>(wrapper);
+            (*buffer)->AddRef();
+        }
+    }
+    return result;
+}
+
+HRESULT STDMETHODCALLTYPE DeviceProxy::SetIndices(IDirect3DIndexBuffer9* buffer) {
+    HRESULT failure = S_OK;
+    if (Enter(ProxyCall::SetIndices, &failure)) return failure;
+    indices_.push_back(buffer);
+    return real_->SetIndices(Unwrap(buffer));
+}
+
+HRESULT STDMETHODCALLTYPE DeviceProxy::GetIndices(IDirect3DIndexBuffer9** buffer) {
+    HRESULT failure = S_OK;
+    if (Enter(ProxyCall::GetIndices, &failure)) return failure;
+    const HRESULT result = real_->GetIndices(buffer);
+    if (SUCCEEDED(result) && buffer != nullptr && *buffer != nullptr) {
+        if (void* wrapper = WrapperOf(*buffer)) {
+            (*buffer)->Release();
+            *buffer = static_cast<IDirect3DIndexBuffer9*>(wrapper);
+            (*buffer)->AddRef();
+        }
+    }
+    return result;
+}
+
+ScopedDeviceProxy::ScopedDeviceProxy()
+    : real_(GraphicsState.device), proxy_(new DeviceProxy(GraphicsState.device)) {
+    GraphicsState.device = proxy_;
+}
+
+ScopedDeviceProxy::~ScopedDeviceProxy() {
+    GraphicsState.device = real_;
+    const ULONG left = proxy_->Release();
+    EXPECT_EQ(left, 0u) << "something still holds the device proxy (a buffer made through it?)";
+}
