@@ -10,6 +10,10 @@ cmake --build --preset x86_64 --target mirelth
 build=$PWD/build/x86_64
 . scripts/wine-prefix.sh
 . scripts/xvfb.sh
+# Tests and the demo share the build tree's Wine prefix, and a test run stops its server at
+# the end: take turns.
+exec 9>"$build/.test-run.lock"
+flock 9
 make_wine_prefix "$build"
 cd "$build"
 
@@ -33,7 +37,7 @@ for _ in $(seq 150); do
 done
 [ -n "$window" ] || { echo "The window did not appear." >&2; exit 1; }
 sleep 3
-import -display "$DISPLAY" -window "$window" "$build/demo-screenshot.png"
+timeout 20 import -display "$DISPLAY" -window "$window" "$build/demo-screenshot.png"
 xdotool windowfocus --sync "$window" key alt+F4 || kill "$pid"
 wait "$pid" || true
 echo "No display here: ran on a virtual one. Screenshot: $build/demo-screenshot.png"

@@ -47,7 +47,7 @@ wait_exit() {
   done
   fail "the program did not exit"
 }
-shot() { import -display "$DISPLAY" -window "$window" "$out/$1.png" || fail "no screenshot $1"; }
+shot() { timeout 20 import -display "$DISPLAY" -window "$window" "$out/$1.png" || fail "no screenshot $1"; }
 # First and last lit column of one row of the client area (the X window has a 2-pixel edge).
 lit_extent() {
   convert "$1" -crop "800x1+2+$(( $2 + 2 ))" +repage -colorspace Gray -threshold 12% txt:- |

@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <optional>
 
 #include "graphics/movement.h"
 #include "graphics/scene.h"
 #include "support/capture.h"
+#include "support/device_proxy.h"
 #include "support/test_device.h"
 
 namespace {
@@ -38,27 +40,33 @@ Extent LitInColumn(const std::vector<uint32_t>& pixels, int x) {
     return e;
 }
 
-// The real scene from the build's data/ folder on a real device.
+// The real scene from the build's data/ folder on a real device. The back buffer is read
+// just before Present, since a discarding swap chain keeps nothing after it.
 class SceneTest : public DeviceTest {
 protected:
     void SetUp() override {
         DeviceTest::SetUp();
         ASSERT_FALSE(HasFatalFailure());
+        proxy_.emplace();
+        (*proxy_)->OnCall(ProxyCall::Present, [this] { presented_ = ReadBackBuffer(); });
         cubeMesh.position = {0, 0, 0};
         SetUpScene();
     }
     void TearDown() override {
         ReleaseScene();
+        proxy_.reset();
         DeviceTest::TearDown();
     }
-    // Renders a frame with no movement left over and reads it back.
+    // Renders a frame with no movement left over and gives what it presented.
     std::vector<uint32_t> Frame() {
         GraphicsState.objectMovement = {0, 0, 0};
         GraphicsState.cameraMovement = {0, 0, 0};
         RenderFrame();
-        return ReadBackBuffer();
+        return presented_;
     }
     StandardErrorCapture errors;
+    std::optional<ScopedDeviceProxy> proxy_;
+    std::vector<uint32_t> presented_;
 };
 }  // namespace
 
@@ -127,10 +135,19 @@ TEST_F(SceneTest, RaisingTheCameraMovesTheSceneDownOnScreen) {
 }
 
 TEST_F(SceneTest, ShutdownReleasesTheSceneBeforeTheDevice) {
-    IDirect3DDevice9* device = Device();
-    device->AddRef();
+    DeviceProxy* proxy = proxy_->Get();
+    proxy->AddRef();  // for the fixture: ShutDownGraphics drops GraphicsState's reference
     ShutDownGraphics();
-    EXPECT_EQ(device->Release(), 0u) << "a scene object still holds the device";
+    EXPECT_EQ(proxy->LiveBuffers(), 0u);
+    // Every resource holds its device: with them all gone only the device's original
+    // reference and the proxy's remain.
+    IDirect3DDevice9* real = proxy->Real();
+    real->AddRef();
+    EXPECT_EQ(real->Release(), 2u) << "a scene object still holds a device resource";
+    // Nothing touches the device after shutdown: not a second release, not the destructors.
+    const size_t calls = proxy->Log().size();
+    ReleaseScene();
+    EXPECT_EQ(proxy->Log().size(), calls);
     for (const Material* m : {&planeMaterial, &cubeMaterial}) {
         EXPECT_EQ(m->vertexShader, nullptr);
         EXPECT_EQ(m->texture, nullptr);
