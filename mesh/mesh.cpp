@@ -1,6 +1,7 @@
 #include "mesh/mesh.h"
 
 #include <algorithm>
+#include <cstring>
 
 const D3DVERTEXELEMENT9 MeshVertexElements[4] = {
     {0, 0, D3DDECLTYPE_FLOAT3, D3DDECLMETHOD_DEFAULT, D3DDECLUSAGE_POSITION, 0},
@@ -129,23 +130,9 @@ bool Mesh::LoadIndices(DWORD usage) {
     if (FAILED(indexBuffer->Lock(0, 0, &data, 0))) {
         return Fail("DirectX failed to lock the index buffer", "No Index Buffer");
     }
-    const bool complete = ReadInto(data, indexBytes);
+    std::string refusal;
+    const bool complete = ReadIndices(static_cast<uint32_t*>(data), indicesRead, &refusal);
     fileStream.close();
-    // Checked before Unlock, so that the device never sees an index past the vertices.
-    const uint32_t* indices = static_cast<const uint32_t*>(data);
-    const uint32_t* end = indices + indicesRead;
-    const uint32_t* outOfRange = complete ? std::find_if(indices, end,
-                                                         [this](uint32_t index) {
-                                                             return index >= vertexCount;
-                                                         })
-                                          : end;
-    const std::string refusal =
-        outOfRange == end
-            ? std::string()
-            : "The mesh file " + path_ + " is damaged: index " +
-                  std::to_string(outOfRange - indices) + " names vertex " +
-                  std::to_string(*outOfRange) + " but the file has " +
-                  std::to_string(vertexCount) + " vertices";
     const HRESULT unlocked = indexBuffer->Unlock();
     if (!complete) return Refuse("Windows failed to read the mesh file " + path_);
     if (!refusal.empty()) return Refuse(refusal);
@@ -153,6 +140,30 @@ bool Mesh::LoadIndices(DWORD usage) {
         return Fail("DirectX failed to unlock the index buffer", "No Index Buffer");
     }
     drawable_ = true;
+    return true;
+}
+
+// Indices pass through a small buffer so that each is checked before the device can see
+// it, without reading back from the write-only memory of the lock.
+bool Mesh::ReadIndices(uint32_t* destination, uint32_t count, std::string* refusal) {
+    uint32_t chunk[4096];
+    const uint32_t chunkCount = sizeof chunk / sizeof chunk[0];
+    for (uint32_t done = 0; done < count;) {
+        const uint32_t n = std::min(count - done, chunkCount);
+        if (!ReadInto(chunk, n * IndexBytes)) return false;
+        const uint32_t* bad = std::find_if(chunk, chunk + n, [this](uint32_t index) {
+            return index >= vertexCount;
+        });
+        if (bad != chunk + n) {
+            *refusal = "The mesh file " + path_ + " is damaged: index " +
+                       std::to_string(done + static_cast<uint32_t>(bad - chunk)) +
+                       " names vertex " + std::to_string(*bad) + " but the file has " +
+                       std::to_string(vertexCount) + " vertices";
+            return true;
+        }
+        std::memcpy(destination + done, chunk, n * IndexBytes);
+        done += n;
+    }
     return true;
 }
 

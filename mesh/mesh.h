@@ -62,6 +62,9 @@ private:
     bool LoadVertices(DWORD usage);
     bool LoadIndices(DWORD usage);
     bool ReadInto(void* data, UINT bytes);
+    // Reads `count` indices into `destination`, checking each on the way; a bad one stops
+    // the copy and is described in *refusal.
+    bool ReadIndices(uint32_t* destination, uint32_t count, std::string* refusal);
     // Shows a Direct3D failure; false, so that a failing step can return it.
     bool Fail(const char* text, const char* caption) const;
     // Shows why the file was refused after dropping its buffers; false.
