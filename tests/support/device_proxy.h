@@ -275,6 +275,8 @@ public:
     DeviceProxy& operator=(const DeviceProxy&) = delete;
 
     IDirect3DDevice9* Real() const { return real_; }
+    // References on the proxy itself: its users' and one per live wrapped buffer.
+    ULONG References() const { return references_; }
 
     // The `nth` call of `call` from now returns `result` and does nothing else. Several
     // requests may wait at once. False when `call` cannot fail.

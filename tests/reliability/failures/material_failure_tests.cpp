@@ -1,0 +1,203 @@
+// Direct3D and D3DX failing under a material on a real device seen through a DeviceProxy: a
+// shader the device will not create, a texture D3DX cannot make, a constant table D3DX cannot
+// read. Each shows what it must (a box or nothing), keeps what it must, and leaks nothing.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <cstring>
+#include <optional>
+#include <string>
+
+#include "material/material.h"
+#include "support/capture.h"
+#include "support/device_proxy.h"
+#include "support/temp_folder.h"
+#include "support/test_device.h"
+#include "../../material/material_test_support.h"
+
+namespace {
+class MaterialFailureTest : public DeviceTest {
+protected:
+    void SetUp() override {
+        DeviceTest::SetUp();
+        ASSERT_FALSE(HasFatalFailure());
+        referencesBefore_ = DeviceReferences();
+        proxy_.emplace();
+    }
+    void TearDown() override {
+        proxy_.reset();
+        if (Device() != nullptr) {
+            EXPECT_EQ(DeviceReferences(), referencesBefore_) << "a device object was left behind";
+        }
+        DeviceTest::TearDown();
+    }
+
+    DeviceProxy* Proxy() const { return proxy_->Get(); }
+    IDirect3DDevice9* Real() const { return proxy_->Get()->Real(); }
+
+    void ExpectOneErrorBox(const std::string& caption, const std::string& text) {
+        ASSERT_EQ(boxes_.Boxes().size(), 1u);
+        const SeenMessageBox& box = boxes_.Boxes()[0];
+        EXPECT_EQ(box.caption, caption);
+        EXPECT_EQ(box.text, text);
+        EXPECT_EQ(box.owner, Window());
+        EXPECT_STREQ(IconName(box.icon), "error");
+        EXPECT_EQ(box.buttons, static_cast<UINT>(MB_OK));
+    }
+
+    // The texture bound to a stage of the real device (no reference kept).
+    IDirect3DBaseTexture9* BoundTexture(DWORD stage) {
+        IDirect3DBaseTexture9* bound = nullptr;
+        Real()->GetTexture(stage, &bound);
+        if (bound != nullptr) bound->Release();
+        return bound;
+    }
+
+    // A built shader whose constant table's comment block no longer says "CTAB": the shader
+    // is whole, but D3DX finds no constant table in it.
+    static std::string WithoutFindableTable(std::string bytes) {
+        const size_t at = bytes.find("CTAB");
+        EXPECT_NE(at, std::string::npos);
+        if (at != std::string::npos) bytes[at + 3] = 'X';
+        return bytes;
+    }
+
+    TempFolder folder_;
+    StandardErrorCapture errors_;
+    ULONG referencesBefore_ = 0;
+    std::optional<ScopedDeviceProxy> proxy_;
+};
+
+TEST_F(MaterialFailureTest, FragmentShaderCreationFailureReportsAfterTheTableAndLookups) {
+    Material material;
+    D3DXCreateTextureFromFileA(GraphicsState.device, CheckerTexturePath, &material.texture);
+    ASSERT_NE(material.texture, nullptr);
+    material.fragmentShaderPath = StandardFragmentShaderPath;
+    material.samplerIndex = 9;  // to see the lookup replace it
+    ASSERT_TRUE(Proxy()->FailCall(ProxyCall::CreatePixelShader, E_OUTOFMEMORY));
+    EXPECT_FALSE(material.LoadFragmentShader());
+
+    ExpectOneErrorBox("No Fragment Shader", "DirectX failed to create the fragment shader");
+    EXPECT_EQ(Proxy()->Calls(ProxyCall::CreatePixelShader), 1u);
+    EXPECT_EQ(material.fragmentShader, nullptr);
+    // The table comes from the bytes: it and its lookups are there all the same.
+    ASSERT_NE(material.fragmentConstantTable, nullptr);
+    EXPECT_NE(material.colorModifierHandle, nullptr);
+    D3DXHANDLE sampler =
+        material.fragmentConstantTable->GetConstantByName(nullptr, "g_color_sampler");
+    ASSERT_NE(sampler, nullptr);
+    EXPECT_EQ(material.samplerIndex, RegisterOf(material.fragmentConstantTable, sampler));
+    EXPECT_EQ(Proxy()->Calls(ProxyCall::SetTexture), 1u) << "the texture is bound at its sampler";
+    EXPECT_EQ(BoundTexture(material.samplerIndex), material.texture);
+    EXPECT_EQ(errors_.Text(), "");
+    Real()->SetTexture(material.samplerIndex, nullptr);
+}
+
+TEST_F(MaterialFailureTest, VertexShaderCreationFailureReportsAfterTheTableAndLookups) {
+    Material material;
+    material.vertexShaderPath = StandardVertexShaderPath;
+    ASSERT_TRUE(Proxy()->FailCall(ProxyCall::CreateVertexShader, E_OUTOFMEMORY));
+    EXPECT_FALSE(material.LoadVertexShader());
+
+    ExpectOneErrorBox("No Vertex Shader", "DirectX failed to create the vertex shader");
+    EXPECT_EQ(Proxy()->Calls(ProxyCall::CreateVertexShader), 1u);
+    EXPECT_EQ(material.vertexShader, nullptr);
+    ASSERT_NE(material.vertexConstantTable, nullptr);
+    EXPECT_NE(material.worldToViewHandle, nullptr);
+    EXPECT_NE(material.viewToScreenHandle, nullptr);
+    EXPECT_NE(material.modelToWorldHandle, nullptr);
+    EXPECT_EQ(errors_.Text(), "");
+
+    // The next load of the same file, with nothing failing, makes the shader.
+    boxes_.Clear();
+    Material again;
+    again.vertexShaderPath = StandardVertexShaderPath;
+    EXPECT_TRUE(again.LoadVertexShader());
+    EXPECT_NE(again.vertexShader, nullptr);
+    EXPECT_TRUE(boxes_.Boxes().empty());
+}
+
+TEST_F(MaterialFailureTest, TextureThatCannotBeMadeStaysNullWithoutAReport) {
+    const std::string text = StandardMaterialText("g_colorModifier = { 1, 1, 1 }");
+    struct Case {
+        const char* name;
+        std::string materialText;
+        bool failTextureCreation;
+    };
+    std::string missingFile = text;
+    missingFile.replace(missingFile.find(CheckerTexturePath), std::strlen(CheckerTexturePath),
+                        "data/no such texture.bmp");
+    const Case cases[] = {{"the device cannot create the texture", text, true},
+                          {"the texture file is missing", missingFile, false}};
+    for (const Case& c : cases) {
+        boxes_.Clear();
+        Proxy()->ClearFailures();
+        if (c.failTextureCreation) Proxy()->FailEveryCall(ProxyCall::CreateTexture, E_OUTOFMEMORY);
+        const unsigned creations = Proxy()->Calls(ProxyCall::CreateTexture);
+        Material material;
+        material.samplerIndex = 9;
+        const std::string path = folder_.Write("material.material", c.materialText);
+        EXPECT_TRUE(material.Load(path.c_str())) << c.name;
+        if (c.failTextureCreation) {
+            EXPECT_GT(Proxy()->Calls(ProxyCall::CreateTexture), creations)
+                << "D3DX never asked the device";
+        }
+        Proxy()->ClearFailures();
+        EXPECT_EQ(material.texture, nullptr) << c.name;
+        EXPECT_TRUE(boxes_.Boxes().empty()) << c.name;
+        EXPECT_EQ(errors_.Text(), "") << c.name;
+        // The load went on: shader paths and colour modifier were read.
+        EXPECT_EQ(material.fragmentShaderPath, StandardFragmentShaderPath) << c.name;
+        EXPECT_EQ(material.colorModifier[0], 1.0f) << c.name;
+        // And the shaders load and bind the missing texture as none.
+        EXPECT_TRUE(material.LoadFragmentShader()) << c.name;
+        EXPECT_TRUE(material.LoadVertexShader()) << c.name;
+        EXPECT_NE(material.samplerIndex, 9u) << c.name;
+        EXPECT_EQ(BoundTexture(material.samplerIndex), nullptr) << c.name;
+        EXPECT_TRUE(boxes_.Boxes().empty()) << c.name;
+    }
+}
+
+TEST_F(MaterialFailureTest, ConstantTableThatD3DXCannotReadLeavesHandlesNull) {
+    const std::string fragment = WithoutFindableTable(ReadWholeFile(StandardFragmentShaderPath));
+    const std::string vertex = WithoutFindableTable(ReadWholeFile(StandardVertexShaderPath));
+    // D3DX itself fails on these bytes.
+    for (const std::string* bytes : {&fragment, &vertex}) {
+        ID3DXConstantTable* table = nullptr;
+        EXPECT_TRUE(FAILED(D3DXGetShaderConstantTable(
+            reinterpret_cast<const DWORD*>(bytes->data()), &table)));
+        EXPECT_EQ(table, nullptr);
+    }
+
+    Material material;
+    D3DXCreateTextureFromFileA(GraphicsState.device, CheckerTexturePath, &material.texture);
+    material.samplerIndex = 9;
+    material.colorModifier[0] = 0.5f;
+    material.fragmentShaderPath = folder_.Write("fragment.shader", fragment);
+    material.vertexShaderPath = folder_.Write("vertex.shader", vertex);
+    const unsigned setTextures = Proxy()->Calls(ProxyCall::SetTexture);
+    EXPECT_TRUE(material.LoadFragmentShader());
+    EXPECT_TRUE(material.LoadVertexShader());
+    EXPECT_TRUE(boxes_.Boxes().empty()) << boxes_.Boxes()[0].caption << ": "
+                                        << boxes_.Boxes()[0].text;
+    EXPECT_EQ(errors_.Text(), "");
+    EXPECT_NE(material.fragmentShader, nullptr);
+    EXPECT_NE(material.vertexShader, nullptr);
+    EXPECT_EQ(material.fragmentConstantTable, nullptr);
+    EXPECT_EQ(material.vertexConstantTable, nullptr);
+    EXPECT_EQ(material.colorModifierHandle, nullptr);
+    EXPECT_EQ(material.worldToViewHandle, nullptr);
+    EXPECT_EQ(material.viewToScreenHandle, nullptr);
+    EXPECT_EQ(material.modelToWorldHandle, nullptr);
+    EXPECT_EQ(material.samplerIndex, 9u) << "no sampler was found";
+    EXPECT_EQ(Proxy()->Calls(ProxyCall::SetTexture), setTextures) << "nothing bound at load";
+
+    // Without tables nothing is written, and nothing is called through an absent table.
+    material.ApplyColorModifier();
+    D3DXMATRIX identity;
+    D3DXMatrixIdentity(&identity);
+    material.SetTransforms(identity, identity, identity);
+    EXPECT_EQ(Proxy()->Calls(ProxyCall::SetPixelShaderConstantF), 0u);
+    EXPECT_EQ(Proxy()->Calls(ProxyCall::SetVertexShaderConstantF), 0u);
+}
+}  // namespace

@@ -1,0 +1,170 @@
+#include "program_test.h"
+
+#include <algorithm>
+#include <new>
+
+#include "app/application.h"
+#include "app/main_window.h"
+#include "direct3d_seam.h"
+#include "graphics/graphics.h"
+#include "graphics/scene.h"
+
+namespace {
+// A fault that keeps the message loop from ending shows up as this many frames.
+constexpr unsigned RunawayFrames = 5000;
+
+template <typename T>
+void Reconstruct(T& object) {
+    object.~T();
+    new (&object) T();
+}
+
+template <typename T>
+void Hold(std::vector<HeldObject>& held, const std::string& name, T* object) {
+    if (object == nullptr) return;
+    object->AddRef();
+    held.push_back({name, object});
+}
+}  // namespace
+
+void ProgramTest::SetUp() {
+    ApplicationState = ApplicationRecord{};
+    GraphicsState = GraphicsRecord{};
+    // In construction order, as the runtime makes them before WinMain.
+    Reconstruct(cubeMaterial);
+    Reconstruct(planeMaterial);
+    Reconstruct(cubeMesh);
+    Reconstruct(planeMesh);
+
+    Seam() = Direct3DSeam{};
+    Seam().prepare = [this](Direct3DProxy* direct3d) {
+        interface_ = direct3d;
+        interface_->AddRef();
+        realInterface_ = direct3d->Real();
+        realInterface_->AddRef();
+        direct3d->OnDeviceCreated([this](DeviceProxy* device) {
+            device_ = device;
+            device_->AddRef();
+            realDevice_ = device->Real();
+            realDevice_->AddRef();
+            device->OnCall(ProxyCall::Present, [this] {
+                if (++framesPresented_ == RunawayFrames) PostQuitMessage(99);
+            });
+            if (prepareDevice_) prepareDevice_(device);
+        });
+        if (prepareInterface_) prepareInterface_(direct3d);
+    };
+}
+
+void ProgramTest::TearDown() {
+    if (GraphicsState.direct3d != nullptr) ShutDownGraphics();
+    ReleaseScene();
+    if (ApplicationState.mainWindow != nullptr && IsWindow(ApplicationState.mainWindow)) {
+        DestroyWindow(ApplicationState.mainWindow);
+    }
+    ApplicationState.mainWindow = nullptr;
+    UnregisterClassA(MainWindowClassName, Instance());
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+    }
+    ExpectLastReleases();
+    Seam() = Direct3DSeam{};
+}
+
+bool ProgramTest::StartWindow() {
+    if (RegisterMainWindowClass(Instance()) == 0) return false;
+    ApplicationState.mainWindow = CreateMainWindow(Instance(), SW_SHOWNORMAL);
+    return ApplicationState.mainWindow != nullptr;
+}
+
+bool ProgramTest::StartGraphics() { return InitializeGraphics(ApplicationState.mainWindow); }
+
+ULONG ProgramTest::References(IUnknown* object) {
+    object->AddRef();
+    return object->Release();
+}
+
+std::vector<HeldObject> ProgramTest::HoldSceneObjects() {
+    std::vector<HeldObject> held;
+    const std::pair<const char*, Material*> materials[] = {{"planeMaterial", &planeMaterial},
+                                                           {"cubeMaterial", &cubeMaterial}};
+    for (const auto& [name, material] : materials) {
+        const std::string prefix = std::string(name) + ".";
+        Hold(held, prefix + "vertexShader", material->vertexShader);
+        Hold(held, prefix + "fragmentShader", material->fragmentShader);
+        Hold(held, prefix + "vertexConstantTable", material->vertexConstantTable);
+        Hold(held, prefix + "fragmentConstantTable", material->fragmentConstantTable);
+        Hold(held, prefix + "texture", material->texture);
+    }
+    const std::pair<const char*, Mesh*> meshes[] = {{"cubeMesh", &cubeMesh},
+                                                    {"planeMesh", &planeMesh}};
+    for (const auto& [name, mesh] : meshes) {
+        const std::string prefix = std::string(name) + ".";
+        Hold(held, prefix + "vertexBuffer", mesh->vertexBuffer);
+        Hold(held, prefix + "indexBuffer", mesh->indexBuffer);
+        Hold(held, prefix + "vertexDeclaration", mesh->vertexDeclaration);
+    }
+    return held;
+}
+
+void ProgramTest::ExpectEachReleasedOnce(std::vector<HeldObject>& held) {
+    for (const HeldObject& h : held) {
+        EXPECT_EQ(h.object->Release(), 0u) << h.name << " was not released by the program";
+    }
+    held.clear();
+}
+
+void ProgramTest::ExpectLastReleases() {
+    if (device_ != nullptr) device_->Release();
+    device_ = nullptr;
+    if (realDevice_ != nullptr) {
+        EXPECT_EQ(realDevice_->Release(), 0u) << "something still holds the device";
+    }
+    realDevice_ = nullptr;
+    if (interface_ != nullptr) interface_->Release();
+    interface_ = nullptr;
+    if (realInterface_ != nullptr) {
+        EXPECT_EQ(realInterface_->Release(), 0u) << "something still holds the interface";
+    }
+    realInterface_ = nullptr;
+}
+
+void ExpectErrorBox(const SeenMessageBox& box, const std::string& caption,
+                    const std::string& text, HWND owner) {
+    EXPECT_EQ(box.caption, caption);
+    EXPECT_EQ(box.text, text) << caption;
+    EXPECT_EQ(box.owner, owner) << caption;
+    EXPECT_STREQ(IconName(box.icon), "error") << caption;
+    EXPECT_EQ(box.buttons, static_cast<UINT>(MB_OK)) << caption;
+}
+
+std::string Describe(const std::vector<SeenMessageBox>& boxes) {
+    std::string text;
+    for (const SeenMessageBox& box : boxes) text += "\n  " + box.caption + " | " + box.text;
+    return boxes.empty() ? " (none)" : text;
+}
+
+std::vector<uint32_t> ReadBackBuffer(IDirect3DDevice9* device) {
+    std::vector<uint32_t> pixels;
+    IDirect3DSurface9* backBuffer = nullptr;
+    IDirect3DSurface9* copy = nullptr;
+    if (SUCCEEDED(device->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &backBuffer)) &&
+        SUCCEEDED(device->CreateOffscreenPlainSurface(BackBufferWidth, BackBufferHeight,
+                                                      D3DFMT_X8R8G8B8, D3DPOOL_SYSTEMMEM, &copy,
+                                                      nullptr)) &&
+        SUCCEEDED(device->GetRenderTargetData(backBuffer, copy))) {
+        D3DLOCKED_RECT locked;
+        if (SUCCEEDED(copy->LockRect(&locked, nullptr, D3DLOCK_READONLY))) {
+            pixels.resize(static_cast<size_t>(BackBufferWidth) * BackBufferHeight);
+            for (UINT y = 0; y < BackBufferHeight; ++y) {
+                const auto* row = static_cast<const uint32_t*>(locked.pBits) +
+                                  static_cast<size_t>(y) * (static_cast<size_t>(locked.Pitch) / 4);
+                std::copy(row, row + BackBufferWidth, pixels.begin() + y * BackBufferWidth);
+            }
+            copy->UnlockRect();
+        }
+    }
+    if (copy != nullptr) copy->Release();
+    if (backBuffer != nullptr) backBuffer->Release();
+    return pixels;
+}

@@ -1,0 +1,208 @@
+// Every way the program ends, from a running scene: each Direct3D object it made is released
+// exactly once, the device after the scene and before the interface, and nothing is called on
+// Direct3D once graphics are gone, not even by the scene objects' destructors.
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "app/application.h"
+#include "app/main_window.h"
+#include "app/windows_error.h"
+#include "graphics/graphics.h"
+#include "graphics/scene.h"
+#include "program_test.h"
+
+namespace {
+const char DestroyFailure[] = "Windows failed to destroy the main window: ";
+const char UnregisterFailure[] = "Windows failed to unregister the main window's class: ";
+
+bool ClassRegistered() {
+    WNDCLASSEXA windowClass = {};
+    windowClass.cbSize = sizeof windowClass;
+    return GetClassInfoExA(GetModuleHandleA(nullptr), MainWindowClassName, &windowClass) != 0;
+}
+
+// A handle that named a window once: DestroyWindow refuses it.
+HWND StaleWindowHandle() {
+    HWND window = CreateWindowExA(0, "STATIC", "gone", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                                  GetModuleHandleA(nullptr), nullptr);
+    DestroyWindow(window);
+    return window;
+}
+
+// The report for a window that cannot be destroyed, with the system's text for the reason
+// (which Windows and Wine give differently for a stale handle).
+std::string DestroyFailureText(HWND window) {
+    EXPECT_FALSE(DestroyWindow(window));
+    return DestroyFailure + FormatLastWindowsError();
+}
+
+class ShutdownTest : public ProgramTest {
+protected:
+    void SetUp() override {
+        ProgramTest::SetUp();
+        ASSERT_TRUE(StartWindow());
+        window_ = ApplicationState.mainWindow;
+        ASSERT_TRUE(StartGraphics());
+        ASSERT_TRUE(boxes_.Boxes().empty()) << Describe(boxes_.Boxes());
+        ASSERT_NE(Device(), nullptr);
+        // When the program lets go of the device, the scene must be gone and the interface not.
+        Device()->OnCall(ProxyCall::Release, [this] {
+            sceneLeftAtDeviceRelease_ =
+                planeMesh.vertexBuffer != nullptr || cubeMesh.vertexDeclaration != nullptr ||
+                planeMaterial.texture != nullptr || cubeMaterial.fragmentConstantTable != nullptr;
+            interfaceRefsAtDeviceRelease_ = Interface()->References();
+        });
+    }
+
+    // The user closes the window: the message loop ends with code 0 and the window is gone.
+    void CloseTheWindow() {
+        PostMessageA(window_, WM_CLOSE, 0, 0);
+        RunMessageLoop();
+        EXPECT_EQ(ApplicationState.exitCode, 0);
+        EXPECT_EQ(ApplicationState.mainWindow, nullptr);
+        EXPECT_FALSE(IsWindow(window_));
+        EXPECT_GE(framesPresented_, 2u) << "a frame before the close and one after";
+    }
+
+    // Escape answered Yes: the loop ends with code 1 and the window is still there.
+    void EscapeAndYes() {
+        boxes_.QueueAnswer(IDYES);
+        PostMessageA(window_, WM_CHAR, 27, 0);
+        RunMessageLoop();
+        EXPECT_EQ(ApplicationState.exitCode, 1);
+        EXPECT_EQ(ApplicationState.mainWindow, window_);
+        ASSERT_EQ(boxes_.Boxes().size(), 1u) << Describe(boxes_.Boxes());
+        EXPECT_EQ(boxes_.Boxes()[0].caption, "Exit Program?");
+        EXPECT_EQ(boxes_.Boxes()[0].owner, window_);
+        boxes_.Clear();
+    }
+
+    // ShutDownApplication, expecting it to release graphics: the program's one reference on
+    // the device and on the interface is dropped, then the destructors' work calls nothing.
+    void ExpectShutdownReleasesEverything(int32_t exitCode) {
+        std::vector<HeldObject> held = HoldSceneObjects();
+        ASSERT_FALSE(held.empty());
+        const ULONG deviceRefs = Device()->References();
+        const ULONG interfaceRefs = Interface()->References();
+        const size_t interfaceCalls = Interface()->Log().size();
+
+        EXPECT_EQ(ShutDownApplication(Instance()), exitCode);
+        EXPECT_TRUE(boxes_.Boxes().empty()) << Describe(boxes_.Boxes());
+        EXPECT_EQ(ApplicationState.mainWindow, nullptr);
+        EXPECT_FALSE(IsWindow(window_));
+        EXPECT_FALSE(ClassRegistered());
+        EXPECT_EQ(GraphicsState.device, nullptr);
+        EXPECT_EQ(GraphicsState.direct3d, nullptr);
+        EXPECT_EQ(GraphicsState.renderingWindow, nullptr);
+        EXPECT_EQ(Device()->References(), deviceRefs - 1) << "the device released once";
+        EXPECT_EQ(Interface()->References(), interfaceRefs - 1) << "the interface released once";
+        EXPECT_EQ(Interface()->Log().size(), interfaceCalls + 1) << "nothing but that Release";
+        EXPECT_FALSE(sceneLeftAtDeviceRelease_) << "the scene must go before the device";
+        EXPECT_EQ(interfaceRefsAtDeviceRelease_, interfaceRefs) << "the device goes first";
+
+        // At process end the runtime destroys the scene objects: they find nothing to release.
+        const size_t deviceCalls = Device()->Log().size();
+        ReleaseScene();
+        EXPECT_EQ(Device()->Log().size(), deviceCalls) << "a destructor called the device";
+        EXPECT_EQ(Interface()->Log().size(), interfaceCalls + 1);
+        ExpectEachReleasedOnce(held);
+        EXPECT_EQ(Device()->LiveBuffers(), 0u);
+        EXPECT_EQ(Device()->References(), 1u) << "only the test's own reference is left";
+        EXPECT_EQ(References(Device()->Real()), 2u) << "the proxy's and the test's";
+        ExpectLastReleases();
+    }
+
+    // ShutDownApplication on a path that leaves graphics alone: no Direct3D call at all.
+    void ExpectShutdownLeavesGraphics(int32_t exitCode) {
+        const size_t deviceCalls = Device()->Log().size();
+        const size_t interfaceCalls = Interface()->Log().size();
+        EXPECT_EQ(ShutDownApplication(Instance()), exitCode);
+        EXPECT_EQ(Device()->Log().size(), deviceCalls);
+        EXPECT_EQ(Interface()->Log().size(), interfaceCalls);
+        EXPECT_EQ(GraphicsState.device, Device());
+        EXPECT_EQ(GraphicsState.direct3d, Interface());
+    }
+
+    // The end of the process after such a shutdown: the destructors release the scene on a
+    // device that is still alive, once each; the device and the interface are the only
+    // references the program still holds.
+    void ExpectProcessEndReleasesTheScene() {
+        std::vector<HeldObject> held = HoldSceneObjects();
+        ReleaseScene();
+        ExpectEachReleasedOnce(held);
+        EXPECT_EQ(Device()->LiveBuffers(), 0u);
+        EXPECT_EQ(Device()->References(), 2u) << "the program's and the test's";
+        EXPECT_EQ(Interface()->References(), 2u);
+        // Stand in for the process's end, then check that nothing else held them.
+        ShutDownGraphics();
+        ExpectLastReleases();
+    }
+
+    HWND window_ = nullptr;
+    bool sceneLeftAtDeviceRelease_ = true;
+    ULONG interfaceRefsAtDeviceRelease_ = 0;
+};
+
+TEST_F(ShutdownTest, ClosedWindowThenShutdownReleasesEverythingOnce) {
+    CloseTheWindow();
+    ExpectShutdownReleasesEverything(0);
+}
+
+TEST_F(ShutdownTest, EscapeYesThenShutdownDestroysTheWindowAndReleasesEverythingOnce) {
+    EscapeAndYes();
+    ExpectShutdownReleasesEverything(1);
+    // Destroying the window posted a second quit message, which nothing reads.
+    MSG message;
+    ASSERT_TRUE(PeekMessageA(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+    EXPECT_EQ(message.wParam, 0u);
+}
+
+// Not reachable in the program itself: mainWindow is either null or its own live window. A
+// handle that no longer names a window stands in for a window that cannot be destroyed.
+TEST_F(ShutdownTest, WindowThatCannotBeDestroyedLeavesGraphicsAlone) {
+    CloseTheWindow();
+    const HWND stale = StaleWindowHandle();
+    ApplicationState.mainWindow = stale;
+    ExpectShutdownLeavesGraphics(0);
+    ASSERT_EQ(boxes_.Boxes().size(), 1u) << Describe(boxes_.Boxes());
+    ExpectErrorBox(boxes_.Boxes()[0], "Couldn't Destroy Main Window",
+                   DestroyFailureText(stale), nullptr);
+    EXPECT_EQ(ApplicationState.mainWindow, stale) << "left unchanged";
+    EXPECT_FALSE(ClassRegistered()) << "unregistering is still tried";
+    ExpectProcessEndReleasesTheScene();
+}
+
+// Not reachable in the program itself either: the still-open main window keeps the class.
+TEST_F(ShutdownTest, WindowAndClassThatCannotGoLeaveGraphicsAlone) {
+    EscapeAndYes();
+    const HWND stale = StaleWindowHandle();
+    ApplicationState.mainWindow = stale;
+    ExpectShutdownLeavesGraphics(1);
+    ASSERT_EQ(boxes_.Boxes().size(), 2u) << Describe(boxes_.Boxes());
+    ExpectErrorBox(boxes_.Boxes()[0], "Couldn't Destroy Main Window",
+                   DestroyFailureText(stale), nullptr);
+    ExpectErrorBox(boxes_.Boxes()[1], "Couldn't Unregister Main Window Class",
+                   UnregisterFailure + FormatWindowsError(ERROR_CLASS_HAS_WINDOWS), nullptr);
+    EXPECT_TRUE(ClassRegistered());
+    ExpectProcessEndReleasesTheScene();
+    DestroyWindow(window_);
+}
+
+// A second window of the class stands in for a class that cannot be unregistered.
+TEST_F(ShutdownTest, ClassThatCannotBeUnregisteredLeavesGraphicsAlone) {
+    CloseTheWindow();
+    HWND other = CreateWindowExA(0, MainWindowClassName, "other", WS_POPUP, 0, 0, 10, 10, nullptr,
+                                 nullptr, Instance(), nullptr);
+    ASSERT_NE(other, nullptr);
+    ApplicationState.mainWindow = nullptr;
+    ExpectShutdownLeavesGraphics(0);
+    ASSERT_EQ(boxes_.Boxes().size(), 1u) << Describe(boxes_.Boxes());
+    ExpectErrorBox(boxes_.Boxes()[0], "Couldn't Unregister Main Window Class",
+                   UnregisterFailure + FormatWindowsError(ERROR_CLASS_HAS_WINDOWS), nullptr);
+    EXPECT_TRUE(ClassRegistered());
+    ExpectProcessEndReleasesTheScene();
+    DestroyWindow(other);
+}
+}  // namespace
