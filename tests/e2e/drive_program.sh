@@ -12,56 +12,13 @@ cd "$build" || exit 2
 
 fail() { echo "FAIL ($scenario): $*" >&2; kill "$pid" 2>/dev/null; exit 1; }
 
-# Waits for a top-level X window with exactly this name; prints its id.
-exact() { printf '^%s$' "$(printf '%s' "$1" | sed 's/[][\\.*^$?+(){}|]/\\&/g')"; }
-wait_window() {
-  local id
-  for _ in $(seq 150); do
-    id=$(xdotool search --onlyvisible --name "$(exact "$1")" 2>/dev/null | head -n1)
-    [ -n "$id" ] && { echo "$id"; return 0; }
-    sleep 0.1
-  done
-  return 1
-}
-gone_window() {
-  for _ in $(seq 100); do
-    xdotool search --onlyvisible --name "$(exact "$1")" >/dev/null 2>&1 || return 0
-    sleep 0.1
-  done
-  return 1
-}
-# Keys reach only the focused window: give it the focus and check that it has it.
-focus() {
-  for _ in $(seq 30); do
-    timeout 5 xdotool windowfocus --sync "$1" 2>/dev/null
-    [ "$(xdotool getwindowfocus 2>/dev/null)" = "$1" ] && return 0
-    sleep 0.1
-  done
-  fail "window $1 did not take the focus"
-}
-# Exit status of the program, or fails after a while.
-wait_exit() {
-  for _ in $(seq 150); do
-    kill -0 "$pid" 2>/dev/null || { wait "$pid"; return $?; }
-    sleep 0.1
-  done
-  fail "the program did not exit"
-}
+. "$here/../support/x_session.sh"
 shot() { timeout 20 import -display "$DISPLAY" -window "$window" "$out/$1.png" || fail "no screenshot $1"; }
-# First and last lit column of one row of the client area (the X window has a 2-pixel edge).
-lit_extent() {
-  convert "$1" -crop "800x1+2+$(( $2 + 2 ))" +repage -colorspace Gray -threshold 12% txt:- |
-    awk -F'[,:]' '/#FFFFFF|white/ { if (first == "") first = $1; last = $1 }
-                  END { print (first == "" ? -1 : first), (last == "" ? -1 : last) }'
-}
-# Mean brightness (0 to 1) of a band of client rows.
-band_mean() {
-  convert "$1" -crop "800x$3+2+$(( $2 + 2 ))" +repage -colorspace Gray -format '%[fx:mean]' info:
-}
 
 "$runner" "$build/wineprefix" "$program" 2>"$out/stderr.txt" &
 pid=$!
-window=$(wait_window "Bexa's Mirelth Game") || fail "the main window did not appear"
+window=$(wait_program_window "Bexa's Mirelth Game" "$pid") || fail "the main window did not appear"
+program_pid=$(xdotool getwindowpid "$window")
 # Until the first frame is presented the window shows its class background.
 for _ in $(seq 50); do
   shot starting
@@ -73,16 +30,16 @@ focus "$window"
 case $scenario in
   escape)
     xdotool key Escape
-    prompt=$(wait_window "Exit Program?") || fail "Escape opened no prompt"
+    prompt=$(wait_window "Exit Program?" "$program_pid") || fail "Escape opened no prompt"
     focus "$prompt"
     xdotool key n
-    gone_window "Exit Program?" || fail "No did not close the prompt"
+    wait_gone "$prompt" || fail "No did not close the prompt"
     sleep 0.5
     kill -0 "$pid" 2>/dev/null || fail "the program ended after No"
     focus "$window"
     . "$here/after_no.sh"
     xdotool key Escape
-    prompt=$(wait_window "Exit Program?") || fail "the second Escape opened no prompt"
+    prompt=$(wait_window "Exit Program?" "$program_pid") || fail "the second Escape opened no prompt"
     focus "$prompt"
     xdotool key Return
     wait_exit; status=$?

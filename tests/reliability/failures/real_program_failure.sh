@@ -43,18 +43,8 @@ case $scenario in
   *) fail "unknown scenario" ;;
 esac
 
-# Waits for a visible top-level X window with exactly this name; prints its id.
-exact() { printf '^%s$' "$(printf '%s' "$1" | sed 's/[][\\.*^$?+(){}|]/\\&/g')"; }
-wait_window() {
-  local id
-  for _ in $(seq 150); do
-    id=$(xdotool search --onlyvisible --name "$(exact "$1")" 2>/dev/null | head -n1)
-    [ -n "$id" ] && { echo "$id"; return 0; }
-    sleep 0.1
-  done
-  return 1
-}
-visible() { xdotool search --onlyvisible --name "$(exact "$1")" >/dev/null 2>&1; }
+. "$here/../../support/x_session.sh"
+visible() { xdotool search --onlyvisible --name "$(exact_name "$1")" >/dev/null 2>&1; }
 # Names of every visible top-level window, one a line, sorted.
 visible_names() {
   for id in $(xdotool search --onlyvisible --name '.' 2>/dev/null); do
@@ -64,7 +54,7 @@ visible_names() {
 
 "$runner" "$build/wineprefix" "$program" 2>"$out/stderr.txt" &
 pid=$!
-main=$(wait_window "Bexa's Mirelth Game") || fail "the main window did not appear"
+main=$(wait_program_window "Bexa's Mirelth Game" "$pid") || fail "the main window did not appear"
 box=$(wait_window "$caption") || fail "no \"$caption\" box; windows: $(visible_names | tr '\n' '|')"
 
 # Its X window is transient for the main window's: Wine's mark of an owned window.

@@ -1,0 +1,108 @@
+# Sourced: the damaged data/ folders, one function per run.
+# Each runs in the run's fresh working folder, which holds a copy of the build's data/, and sets:
+#   boxes   the captions of the message boxes, in the order they must appear;
+#   errors  the exact bytes the program must write to standard error (its text-mode stream ends
+#           a line with CR LF; Lua's own error texts carry no line end);
+#   scene   what the frames must show: "cube", "floor", both or neither;
+#   quit    escape (Escape, then Yes: status 1) or close (Alt+F4: status 0).
+# A box's text can't be read through X, so the captions, their order and the frame tell which
+# loader spoke. A mesh is damaged on the same side as a material, so that the frame shows
+# which renderable is left: the other one.
+
+lua_cannot_open() { printf 'cannot open %s: No such file or directory' "$1"; }
+
+# Fails the run when a damaging edit changed nothing (the build's files took another shape).
+changed() { cmp -s "$1" "$data_source/${1#data/}" && fail "the damage to $1 changed nothing"; true; }
+
+case_no_data_folder() {
+  rm -rf data
+  boxes=("No Fragment Shader" "No Vertex Shader" "No Fragment Shader" "No Vertex Shader"
+         "No Mesh" "No Mesh")
+  errors="$(lua_cannot_open data/material2.material)$(lua_cannot_open data/material1.material)"
+  scene=""
+  quit=escape
+}
+
+# The plane's material and mesh gone: the cube alone is drawn.
+case_missing_plane_files() {
+  rm data/material2.material data/plane.mesh.bin
+  boxes=("No Fragment Shader" "No Vertex Shader" "No Mesh")
+  errors=$(lua_cannot_open data/material2.material)
+  scene="cube"
+  quit=close
+}
+
+# The cube's material and mesh gone: the plane alone is drawn.
+case_missing_cube_files() {
+  rm data/material1.material data/cube.mesh.bin
+  boxes=("No Fragment Shader" "No Vertex Shader" "No Mesh")
+  errors=$(lua_cannot_open data/material1.material)
+  scene="floor"
+  quit=escape
+}
+
+# Both materials name the same two shader files: each material reports both.
+case_missing_shaders() {
+  rm data/standard_fragment.shader data/standard_vertex.shader
+  boxes=("No Fragment Shader" "No Vertex Shader" "No Fragment Shader" "No Vertex Shader")
+  errors=""
+  scene=""
+  quit=close
+}
+
+# A texture that fails to load is no error: no box and no diagnostic. The shaders then
+# sample black, so the scene shows nothing against the black sky.
+case_missing_texture() {
+  rm data/checker.bmp
+  boxes=()
+  errors=""
+  scene=""
+  quit=close
+}
+
+# The plane's material does not parse and the plane's mesh is cut short.
+case_plane_syntax_error_truncated_mesh() {
+  cat >data/material2.material <<'EOF'
+-- A comma is missing after the texture.
+return {
+    texture = "data/checker.bmp"
+    shaders = {},
+}
+EOF
+  truncate -s 100 data/plane.mesh.bin
+  boxes=("No Fragment Shader" "No Vertex Shader" "No Mesh")
+  errors="data/material2.material:4: '}' expected (to close '{' at line 2) near 'shaders'"
+  scene="cube"
+  quit=close
+}
+
+# The plane's colour modifier is gone: a warning, and the plane is still drawn with the
+# shader's defaults. The cube's material returns a number and the cube's mesh claims far more
+# than it holds.
+case_no_modifier_number_huge_mesh() {
+  sed -i '/g_colorModifier/d' data/material2.material
+  changed data/material2.material
+  printf -- '-- A number where a table belongs.\nreturn 42\n' >data/material1.material
+  printf '\377\377\377\377\377\377\377\377' | dd of=data/cube.mesh.bin conv=notrunc status=none
+  changed data/cube.mesh.bin
+  boxes=("No ColorModifier" "No Fragment Shader" "No Vertex Shader" "No Mesh")
+  errors=$'Asset files must return a table (instead of a number)\r\n'
+  scene="floor"
+  quit=close
+}
+
+# The fragment shader is cut in half and the vertex shader file holds a fragment shader; the
+# cube's colour modifier is gone and its mesh is shorter than its own header. The plane's
+# reports come first, then the cube material's own, then its shaders', then the cube mesh's.
+case_damaged_shaders_short_mesh() {
+  truncate -s $(( $(stat -c %s data/standard_fragment.shader) / 2 )) data/standard_fragment.shader
+  cp "$data_source/standard_fragment.shader" data/standard_vertex.shader
+  sed -i '/g_colorModifier/d' data/material1.material
+  changed data/material1.material
+  truncate -s 4 data/cube.mesh.bin
+  boxes=("No Fragment Shader" "No Vertex Shader"
+         "No ColorModifier" "No Fragment Shader" "No Vertex Shader" "No Mesh")
+  errors=""
+  scene=""
+  quit=close
+}
