@@ -6,8 +6,6 @@
 #include <cstdint>
 #include <vector>
 
-// The back buffer's pixels, 0xAARRGGBB row after row; empty when it cannot be read.
-std::vector<uint32_t> ReadBackBuffer(IDirect3DDevice9* device);
 
 // The back buffer just before the next Present of a device whose Presents are timed
 // (present_timer.h), stored in *pixels. Afterwards a discarded back buffer may read as black.

@@ -66,15 +66,17 @@ ULONG DeviceTest::DeviceReferences() {
     return Device()->Release();
 }
 
-std::vector<uint32_t> DeviceTest::ReadBackBuffer() {
+std::vector<uint32_t> DeviceTest::ReadBackBuffer() { return ::ReadBackBuffer(Device()); }
+
+std::vector<uint32_t> ReadBackBuffer(IDirect3DDevice9* device) {
     std::vector<uint32_t> pixels;
     IDirect3DSurface9* backBuffer = nullptr;
     IDirect3DSurface9* copy = nullptr;
-    if (SUCCEEDED(Device()->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &backBuffer)) &&
-        SUCCEEDED(Device()->CreateOffscreenPlainSurface(BackBufferWidth, BackBufferHeight,
+    if (SUCCEEDED(device->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &backBuffer)) &&
+        SUCCEEDED(device->CreateOffscreenPlainSurface(BackBufferWidth, BackBufferHeight,
                                                          D3DFMT_X8R8G8B8, D3DPOOL_SYSTEMMEM,
                                                          &copy, nullptr)) &&
-        SUCCEEDED(Device()->GetRenderTargetData(backBuffer, copy))) {
+        SUCCEEDED(device->GetRenderTargetData(backBuffer, copy))) {
         D3DLOCKED_RECT locked;
         if (SUCCEEDED(copy->LockRect(&locked, nullptr, D3DLOCK_READONLY))) {
             pixels.resize(static_cast<size_t>(BackBufferWidth) * BackBufferHeight);

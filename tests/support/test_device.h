@@ -34,5 +34,8 @@ private:
 HWND CreateTestWindow();
 void DestroyTestWindow(HWND window);
 
+// The back buffer's pixels, 0xAARRGGBB, row after row; empty when it cannot be read.
+std::vector<uint32_t> ReadBackBuffer(IDirect3DDevice9* device);
+
 // True when red, green and blue of two colours differ by at most `tolerance` each.
 bool ColorsNear(uint32_t a, uint32_t b, int tolerance);

@@ -143,28 +143,3 @@ std::string Describe(const std::vector<SeenMessageBox>& boxes) {
     for (const SeenMessageBox& box : boxes) text += "\n  " + box.caption + " | " + box.text;
     return boxes.empty() ? " (none)" : text;
 }
-
-std::vector<uint32_t> ReadBackBuffer(IDirect3DDevice9* device) {
-    std::vector<uint32_t> pixels;
-    IDirect3DSurface9* backBuffer = nullptr;
-    IDirect3DSurface9* copy = nullptr;
-    if (SUCCEEDED(device->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &backBuffer)) &&
-        SUCCEEDED(device->CreateOffscreenPlainSurface(BackBufferWidth, BackBufferHeight,
-                                                      D3DFMT_X8R8G8B8, D3DPOOL_SYSTEMMEM, &copy,
-                                                      nullptr)) &&
-        SUCCEEDED(device->GetRenderTargetData(backBuffer, copy))) {
-        D3DLOCKED_RECT locked;
-        if (SUCCEEDED(copy->LockRect(&locked, nullptr, D3DLOCK_READONLY))) {
-            pixels.resize(static_cast<size_t>(BackBufferWidth) * BackBufferHeight);
-            for (UINT y = 0; y < BackBufferHeight; ++y) {
-                const auto* row = static_cast<const uint32_t*>(locked.pBits) +
-                                  static_cast<size_t>(y) * (static_cast<size_t>(locked.Pitch) / 4);
-                std::copy(row, row + BackBufferWidth, pixels.begin() + y * BackBufferWidth);
-            }
-            copy->UnlockRect();
-        }
-    }
-    if (copy != nullptr) copy->Release();
-    if (backBuffer != nullptr) backBuffer->Release();
-    return pixels;
-}

@@ -16,6 +16,7 @@
 #include "support/capture.h"
 #include "support/device_proxy.h"
 #include "support/message_box_hook.h"
+#include "support/test_device.h"
 
 // One extra reference on a Direct3D or D3DX object, for checking how often it is released.
 struct HeldObject {
@@ -75,5 +76,3 @@ void ExpectErrorBox(const SeenMessageBox& box, const std::string& caption,
 // "caption | text" for each box, for failure messages.
 std::string Describe(const std::vector<SeenMessageBox>& boxes);
 
-// The back buffer's pixels, 0xAARRGGBB, row after row.
-std::vector<uint32_t> ReadBackBuffer(IDirect3DDevice9* device);
