@@ -1,0 +1,286 @@
+// ReadShaderFile failing once the file is open: its size cannot be read, no memory for the
+// bytes, the read fails, the close fails. Each is made to happen by a stand-in in front of
+// the real function, and seen from ReadShaderFile and through both Material loaders on a
+// real device: the description, the block freed once, the handle closed once.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "app/windows_error.h"
+#include "material/material.h"
+#include "material/shader_program.h"
+#include "support/import_hook.h"
+#include "support/temp_folder.h"
+#include "support/test_device.h"
+#include "../../material/material_test_support.h"
+
+namespace {
+struct Failure {
+    const char* name;
+    FileCall call;
+    DWORD error;  // the last error the failing call leaves; none for malloc
+};
+// Codes that differ from one another and from anything the real calls would leave.
+const Failure Failures[] = {
+    {"size", FileCall::GetFileSizeEx, ERROR_ACCESS_DENIED},
+    {"memory", FileCall::Malloc, 0},
+    {"read", FileCall::ReadFile, ERROR_READ_FAULT},
+    {"close", FileCall::CloseHandle, ERROR_INVALID_HANDLE},
+};
+constexpr DWORD CloseError = ERROR_INVALID_HANDLE;
+
+std::string DescriptionOf(const Failure& failure, const std::string& path, size_t size) {
+    switch (failure.call) {
+        case FileCall::GetFileSizeEx:
+            return "Windows failed to get the size of shader: " + FormatWindowsError(failure.error);
+        case FileCall::Malloc:
+            return "Failed to allocate " + std::to_string(size) +
+                   " bytes to read in the shader program " + path;
+        case FileCall::ReadFile:
+            return "Windows failed to read the contents of shader: " +
+                   FormatWindowsError(failure.error);
+        default:
+            return "Windows failed to close the shader file handle: " +
+                   FormatWindowsError(failure.error);
+    }
+}
+
+// What the hooks saw of one file: its handle and its block of `size` bytes.
+struct FileUse {
+    int opens = 0;
+    int closes = 0;         // CloseHandle calls, with any handle
+    int closesOfFile = 0;   // of them, with the handle the open gave
+    int blocks = 0;         // blocks of the file's size from malloc
+    int frees = 0;          // free calls with those blocks
+    std::vector<size_t> refused;
+};
+
+FileUse UseSeen(const FileCallHooks& hooks, size_t size) {
+    FileUse use;
+    const std::vector<HANDLE> opened = hooks.Opened();
+    use.opens = static_cast<int>(opened.size());
+    for (HANDLE closed : hooks.Closed()) {
+        ++use.closes;
+        if (!opened.empty() && closed == opened[0]) ++use.closesOfFile;
+    }
+    for (const HookedBlock& block : hooks.Blocks()) {
+        if (block.size != size) continue;
+        ++use.blocks;
+        use.frees += block.frees;
+    }
+    use.refused = hooks.RefusedSizes();
+    return use;
+}
+
+// The handle was opened once and closed exactly once, by a call that went to that handle.
+void ExpectClosedOnce(const FileUse& use) {
+    EXPECT_EQ(use.opens, 1);
+    EXPECT_EQ(use.closes, 1);
+    EXPECT_EQ(use.closesOfFile, 1);
+}
+
+// The block, if malloc was asked for one, was refused or freed exactly once.
+void ExpectBlockGone(const Failure& failure, const FileUse& use, size_t size) {
+    if (failure.call == FileCall::GetFileSizeEx) {
+        EXPECT_EQ(use.blocks, 0) << "no block without a size";
+        EXPECT_TRUE(use.refused.empty());
+    } else if (failure.call == FileCall::Malloc) {
+        EXPECT_EQ(use.blocks, 0);
+        EXPECT_EQ(use.refused, std::vector<size_t>{size});
+    } else {
+        EXPECT_EQ(use.blocks, 1);
+        EXPECT_EQ(use.frees, 1);
+    }
+}
+
+std::string Pattern(size_t size) {
+    std::string bytes;
+    for (size_t i = 0; i < size; ++i) bytes += static_cast<char>(i * 13 + 5);
+    return bytes;
+}
+
+TEST(ShaderFileFailure, EachFailureAfterTheOpenIsDescribedAndCleanedUp) {
+    TempFolder folder;
+    const std::string contents = Pattern(1237);  // a size no string or record of the test has
+    const std::string path = folder.Write("failing.shader", contents);
+
+    for (const Failure& failure : Failures) {
+        // Alone; with the close failing too; and with no description asked for.
+        for (int variant = 0; variant < 3; ++variant) {
+            const bool closeFailsToo = variant == 1;
+            const bool describe = variant != 2;
+            if (closeFailsToo && failure.call == FileCall::CloseHandle) continue;
+            SCOPED_TRACE(std::string(failure.name) + (closeFailsToo ? ", close fails too" : "") +
+                         (describe ? "" : ", no description"));
+            void* bytes = reinterpret_cast<void*>(1);
+            uint32_t size = 99;
+            std::string description = "previous content";
+            bool read = true;
+            FileUse use;
+            {
+                FileCallHooks hooks;
+                ASSERT_TRUE(hooks.Installed());
+                hooks.FailCall(failure.call, 1, failure.error);
+                if (closeFailsToo) hooks.FailCall(FileCall::CloseHandle, 1, CloseError);
+                read = ReadShaderFile(path.c_str(), &bytes, describe ? &description : nullptr,
+                                      &size);
+                use = UseSeen(hooks, contents.size());
+                // Not tried again. (malloc is called for strings too.)
+                if (failure.call != FileCall::Malloc) {
+                    EXPECT_EQ(hooks.Calls(failure.call), 1);
+                }
+                EXPECT_FALSE(hooks.Overflowed());
+            }
+            EXPECT_FALSE(read);
+            // The first failure's description stands, whatever the close did after it.
+            EXPECT_EQ(description, describe ? DescriptionOf(failure, path, contents.size())
+                                            : "previous content");
+            ExpectClosedOnce(use);
+            if (failure.call == FileCall::CloseHandle) {
+                // The read was good: the bytes are kept for the caller to free.
+                ASSERT_NE(bytes, nullptr);
+                EXPECT_EQ(size, contents.size());
+                EXPECT_EQ(std::memcmp(bytes, contents.data(), contents.size()), 0);
+                EXPECT_EQ(use.blocks, 1);
+                EXPECT_EQ(use.frees, 0);
+                std::free(bytes);
+            } else {
+                EXPECT_EQ(bytes, nullptr);
+                EXPECT_EQ(size, 0u);
+                ExpectBlockGone(failure, use, contents.size());
+            }
+        }
+    }
+}
+
+TEST(ShaderFileFailure, FailedOpenSkipsEveryLaterStepAndTheClose) {
+    TempFolder folder;
+    const std::string missing = folder.PathOf("missing.shader");
+    void* bytes = reinterpret_cast<void*>(1);
+    std::string description;
+    bool read = true;
+    int laterCalls = 0;
+    std::vector<HANDLE> closed;
+    {
+        FileCallHooks hooks;
+        ASSERT_TRUE(hooks.Installed());
+        // Any of them reached would fail and change the description. (Not malloc: building
+        // the open failure's description takes memory.)
+        const FileCall later[] = {FileCall::GetFileSizeEx, FileCall::ReadFile,
+                                  FileCall::CloseHandle};
+        for (FileCall call : later) hooks.FailCall(call, 1, ERROR_INVALID_HANDLE);
+        read = ReadShaderFile(missing.c_str(), &bytes, &description);
+        for (FileCall call : later) laterCalls += hooks.Calls(call);
+        closed = hooks.Closed();
+        EXPECT_EQ(hooks.Calls(FileCall::CreateFileA), 1);
+    }
+    EXPECT_FALSE(read);
+    EXPECT_EQ(bytes, nullptr);
+    EXPECT_EQ(laterCalls, 0);
+    EXPECT_EQ(closed.size(), 0u) << "the close step runs only for an opened file";
+    EXPECT_EQ(description, "Windows failed to open the shader file: " +
+                               FormatWindowsError(ERROR_FILE_NOT_FOUND));
+}
+
+// The two loaders on a real device, reading a copy of a built shader.
+class ShaderLoadFailureTest : public DeviceTest {
+protected:
+    struct Kind {
+        const char* name;
+        const char* caption;
+        const char* builtPath;
+        std::string Material::*path;
+        bool (Material::*load)();
+    };
+
+    // Loads `kind` from a copy of its built shader with `failure` (none when null) made to
+    // happen, and checks what the hooks saw.
+    bool LoadWith(const Kind& kind, const Failure* failure, Material* material) {
+        const std::string contents = ReadWholeFile(kind.builtPath);
+        EXPECT_GT(contents.size(), 8u) << "the build makes " << kind.builtPath;
+        const std::string path = folder_.Write(std::string(kind.name) + ".shader", contents);
+        material->*kind.path = path;
+        bool loaded = false;
+        FileUse use;
+        {
+            FileCallHooks hooks;
+            EXPECT_TRUE(hooks.Installed());
+            if (failure != nullptr) hooks.FailCall(failure->call, 1, failure->error);
+            loaded = (material->*kind.load)();
+            use = UseSeen(hooks, contents.size());
+        }
+        ExpectClosedOnce(use);
+        if (failure == nullptr) {
+            EXPECT_EQ(use.blocks, 1);
+            EXPECT_EQ(use.frees, 1);
+            EXPECT_TRUE(boxes_.Boxes().empty());
+            return loaded;
+        }
+        // After a failed close the loader frees the block that the reader kept.
+        ExpectBlockGone(*failure, use, contents.size());
+        ExpectOneErrorBox(kind.caption, DescriptionOf(*failure, path, contents.size()));
+        return loaded;
+    }
+
+    void ExpectOneErrorBox(const std::string& caption, const std::string& text) {
+        ASSERT_EQ(boxes_.Boxes().size(), 1u);
+        const SeenMessageBox& box = boxes_.Boxes()[0];
+        EXPECT_EQ(box.caption, caption);
+        EXPECT_EQ(box.text, text);
+        EXPECT_EQ(box.owner, Window());
+        EXPECT_STREQ(IconName(box.icon), "error");
+        EXPECT_EQ(box.buttons, static_cast<UINT>(MB_OK));
+    }
+
+    TempFolder folder_;
+};
+
+TEST_F(ShaderLoadFailureTest, FragmentShaderReadFailuresAreReportedAndCreateNothing) {
+    const Kind fragment = {"fragment", "No Fragment Shader", StandardFragmentShaderPath,
+                           &Material::fragmentShaderPath, &Material::LoadFragmentShader};
+    {
+        SCOPED_TRACE("no failure");
+        Material material;
+        EXPECT_TRUE(LoadWith(fragment, nullptr, &material)) << "the hooks alone change nothing";
+        EXPECT_NE(material.fragmentShader, nullptr);
+    }
+    for (const Failure& failure : Failures) {
+        SCOPED_TRACE(failure.name);
+        boxes_.Clear();
+        Material material;
+        material.samplerIndex = 3;
+        EXPECT_FALSE(LoadWith(fragment, &failure, &material));
+        EXPECT_EQ(material.fragmentShader, nullptr);
+        EXPECT_EQ(material.fragmentConstantTable, nullptr);
+        EXPECT_EQ(material.colorModifierHandle, nullptr);
+        EXPECT_EQ(material.samplerIndex, 3u);
+    }
+}
+
+TEST_F(ShaderLoadFailureTest, VertexShaderReadFailuresAreReportedAndCreateNothing) {
+    const Kind vertex = {"vertex", "No Vertex Shader", StandardVertexShaderPath,
+                         &Material::vertexShaderPath, &Material::LoadVertexShader};
+    {
+        SCOPED_TRACE("no failure");
+        Material material;
+        EXPECT_TRUE(LoadWith(vertex, nullptr, &material)) << "the hooks alone change nothing";
+        EXPECT_NE(material.vertexShader, nullptr);
+    }
+    for (const Failure& failure : Failures) {
+        SCOPED_TRACE(failure.name);
+        boxes_.Clear();
+        Material material;
+        EXPECT_FALSE(LoadWith(vertex, &failure, &material));
+        EXPECT_EQ(material.vertexShader, nullptr);
+        EXPECT_EQ(material.vertexConstantTable, nullptr);
+        EXPECT_EQ(material.worldToViewHandle, nullptr);
+        EXPECT_EQ(material.viewToScreenHandle, nullptr);
+        EXPECT_EQ(material.modelToWorldHandle, nullptr);
+    }
+}
+}  // namespace
