@@ -1,5 +1,8 @@
 #include "material/asset_file.h"
 
+#include <chrono>
+#include <cstdint>
+#include <cstdlib>
 #include <iostream>
 
 #include <lua.hpp>
@@ -7,9 +10,70 @@
 namespace {
 int openStates = 0;
 
-lua_State* OpenState() {
-    lua_State* L = luaL_newstate();
-    if (L != nullptr) ++openStates;
+using Clock = std::chrono::steady_clock;
+
+// What one asset file may use while its chunk runs. A material runs a few hundred
+// instructions in a few kilobytes; these limits stop a file that never ends or that grows
+// without bound, in a second or so, without ever coming near a real one. Some single
+// instructions take long (comparing two equal strings of megabytes), so the budget is
+// also a span of time, looked at on every count.
+constexpr int InstructionsPerCount = 1000;
+constexpr long InstructionBudget = 200000000;
+constexpr Clock::duration TimeBudget = std::chrono::seconds(5);
+constexpr size_t MemoryLimit = size_t{64} << 20;
+
+// The allocator's user data: one per state, living on LoadAssetFile's stack.
+struct StateLimits {
+    size_t bytesInUse = 0;
+    size_t byteLimit = MemoryLimit;
+    long countsLeft = InstructionBudget / InstructionsPerCount;
+    Clock::time_point deadline = Clock::time_point::max();
+};
+
+// Lua's allocator contract: free for a new size of 0, otherwise realloc. A null result
+// makes Lua collect garbage and try again, then raise its memory error.
+void* Allocate(void* limitsData, void* block, size_t oldSize, size_t newSize) {
+    StateLimits& limits = *static_cast<StateLimits*>(limitsData);
+    const size_t held = block != nullptr ? oldSize : 0;  // without a block, oldSize is a type
+    if (newSize == 0) {
+        std::free(block);
+        limits.bytesInUse -= held;
+        return nullptr;
+    }
+    if (newSize > held && newSize - held > limits.byteLimit - limits.bytesInUse) return nullptr;
+    void* moved = std::realloc(block, newSize);
+    if (moved != nullptr) limits.bytesInUse = limits.bytesInUse - held + newSize;
+    return moved;
+}
+
+// Runs every InstructionsPerCount instructions of the chunk; when the budget is spent it
+// raises an ordinary run error, placed like Lua's own ("file:line: ...").
+void CountInstructions(lua_State* L, lua_Debug*) {
+    void* limitsData = nullptr;
+    lua_getallocf(L, &limitsData);
+    StateLimits& limits = *static_cast<StateLimits*>(limitsData);
+    if (--limits.countsLeft > 0 && Clock::now() < limits.deadline) return;
+    luaL_where(L, 0);
+    lua_pushliteral(L, "execution budget exceeded");
+    lua_concat(L, 2);
+    lua_error(L);
+}
+
+// As luaL_newstate's: an error outside any protected call has nowhere to go, so it is
+// written out and Lua aborts the process.
+int ReportPanic(lua_State* L) {
+    const char* message = lua_tostring(L, -1);
+    std::cerr << "PANIC: unprotected error in call to Lua API ("
+              << (message != nullptr ? message : "no message") << ")\n";
+    return 0;
+}
+
+lua_State* OpenState(StateLimits* limits) {
+    lua_State* L = lua_newstate(&Allocate, limits);
+    if (L == nullptr) return nullptr;
+    lua_atpanic(L, &ReportPanic);
+    lua_sethook(L, &CountInstructions, LUA_MASKCOUNT, InstructionsPerCount);
+    ++openStates;
     return L;
 }
 
@@ -31,14 +95,21 @@ bool ReportLuaError(lua_State* L) {
 int OpenAssetFileStates() { return openStates; }
 
 bool LoadAssetFile(const char* path, AssetTableReader tableReader, void* context) {
-    lua_State* L = OpenState();
+    StateLimits limits;
+    lua_State* L = OpenState(&limits);
     if (L == nullptr) {
         std::cerr << "Failed to create a new Lua state\n";
         return false;
     }
     // No library is opened: an asset file describes data and may use only the language.
     if (luaL_loadfile(L, path) != LUA_OK) return ReportLuaError(L);
+    limits.deadline = Clock::now() + TimeBudget;
     if (lua_pcall(L, 0, LUA_MULTRET, 0) != LUA_OK) return ReportLuaError(L);
+    // The limits are for the file's own code. What follows runs outside any protected call,
+    // where a refused allocation would be a panic: a file that stopped just short of the
+    // limit must not make the readers' few small strings fail.
+    lua_sethook(L, nullptr, 0, 0);
+    limits.byteLimit = SIZE_MAX;
 
     // The stack was empty before loading, so it now holds exactly the returned values.
     const int count = lua_gettop(L);

@@ -4,7 +4,9 @@
 
 #include <lua.hpp>
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
 #include "material/asset_file.h"
 #include "support/capture.h"
@@ -157,5 +159,86 @@ TEST_F(AssetFileTest, EveryLoadRunsInAFreshStateWithoutLibraries) {
     EXPECT_EQ(reader_.name, "fresh");
     EXPECT_FALSE(Run("string.asset", "return { name = string.format('%d', 1) }"));
     EXPECT_EQ(errors_.Text(), "string.asset:1: attempt to index global 'string' (a nil value)");
+}
+
+// A file that never ends, or that grows without bound, is stopped by its budget or by the
+// memory limit and reported like any other run error; the state is closed all the same.
+class RunawayAssetFileTest : public AssetFileTest {
+protected:
+    void ExpectStopped(const std::string& name, const std::string& chunk,
+                       const std::vector<std::string>& reports) {
+        errors_.Clear();
+        EXPECT_FALSE(Run(name, chunk)) << chunk;
+        EXPECT_NE(std::find(reports.begin(), reports.end(), errors_.Text()), reports.end())
+            << chunk << "\nwrote: " << errors_.Text();
+        EXPECT_EQ(OpenAssetFileStates(), 0) << chunk;
+        EXPECT_EQ(reader_.calls, 0) << chunk;
+    }
+};
+
+TEST_F(RunawayAssetFileTest, EndlessLoopsExceedTheBudget) {
+    ExpectStopped("endless.asset", "while true do end\nreturn {}\n",
+                  {"endless.asset:1: execution budget exceeded"});
+    ExpectStopped("counting.asset", "local n = 0\nrepeat\n  n = n + 1\nuntil n < 0\nreturn {}\n",
+                  {"counting.asset:3: execution budget exceeded",
+                   "counting.asset:4: execution budget exceeded"});
+    ExpectStopped("tail.asset", "local function f() return f() end\nreturn f()\n",
+                  {"tail.asset:1: execution budget exceeded"});
+}
+
+TEST_F(RunawayAssetFileTest, GrowingWithoutBoundRunsOutOfMemory) {
+    ExpectStopped("table.asset", "local t = {} while true do t[#t + 1] = t end\n",
+                  {"not enough memory"});
+    ExpectStopped("string.asset", "local s = 'x' while true do s = s .. s end\n",
+                  {"not enough memory"});
+    ExpectStopped("keys.asset", "local t, i = {}, 0\nwhile true do i = i + 1 t['k' .. i] = {} end\n",
+                  {"not enough memory"});
+}
+
+TEST_F(RunawayAssetFileTest, DeepRecursionIsAnError) {
+    // Either limit may come first: Lua's stack or the memory its frames take.
+    ExpectStopped("deep.asset", "local function f() return 1 + f() end\nreturn { f() }\n",
+                  {"not enough memory", "deep.asset:1: stack overflow"});
+    ExpectStopped("wide.asset", "local function f(...) return 1 + f(1, 2, 3, ...) end\nreturn { f() }\n",
+                  {"not enough memory", "wide.asset:1: stack overflow"});
+}
+
+TEST_F(RunawayAssetFileTest, SlowInstructionsStillMeetTheBudget) {
+    // Comparing two equal strings of megabytes is one instruction, so the budget is also a
+    // time: this loop would run for hours on the instruction count alone.
+    ExpectStopped("compare.asset",
+                  "local s = 'x' for i = 1, 22 do s = s .. s end\n"
+                  "local a, b = 'y' .. s, 'y' .. s\n"
+                  "while a == b do end\nreturn {}\n",
+                  {"compare.asset:3: execution budget exceeded"});
+}
+
+TEST_F(RunawayAssetFileTest, RealWorkFitsEasilyInTheLimits) {
+    // A million loop passes and a 16 MiB string are far beyond any material, and still fine.
+    EXPECT_TRUE(Run("busy.asset",
+                    "local n = 0 for i = 1, 1000000 do n = n + i end\n"
+                    "local s = 'x' for i = 1, 24 do s = s .. s end\n"
+                    "return { name = 'busy ' .. #s }\n"));
+    EXPECT_EQ(reader_.name, "busy 16777216");
+    EXPECT_EQ(errors_.Text(), "");
+}
+
+// The reader runs after the file's code, outside any protected call: the limits are lifted
+// for it, so that even a file that ends right at the memory limit cannot make its few small
+// allocations fail (which would end the process).
+bool LargeReader(lua_State* L, void* context) {
+    const std::string big(80u << 20, 'x');  // more than the file itself may use
+    lua_pushlstring(L, big.data(), big.size());
+    *static_cast<size_t*>(context) = lua_rawlen(L, -1);
+    lua_pop(L, 1);
+    return true;
+}
+
+TEST_F(RunawayAssetFileTest, TheReaderIsNotHeldToTheFilesLimits) {
+    folder_.Write("full.asset", "local s = 'x' for i = 1, 24 do s = s .. s end\nreturn { s }\n");
+    size_t pushed = 0;
+    EXPECT_TRUE(LoadAssetFile("full.asset", &LargeReader, &pushed));
+    EXPECT_EQ(pushed, 80u << 20);
+    EXPECT_EQ(errors_.Text(), "");
 }
 }  // namespace
