@@ -8,6 +8,9 @@
 #include "material/asset_file.h"
 
 namespace {
+// The widest and tallest texture that any Direct3D 9 device takes.
+constexpr UINT LargestTexture = 16384;
+
 // Pushes the value at `key` of the table on top of the stack.
 void ReadField(lua_State* L, const char* key) {
     lua_pushstring(L, key);
@@ -45,8 +48,15 @@ bool Material::ReadTexture(lua_State* L) {
         ReportWrongType(L, "texture", "a string");
         return false;
     }
-    // A texture that fails to load leaves `texture` null; the material still loads.
-    D3DXCreateTextureFromFileA(GraphicsState.device, lua_tostring(L, -1), &texture);
+    // A texture that fails to load leaves `texture` null; the material still loads. Wine's
+    // image decoders trust the size that a file's header gives, and a damaged one makes them
+    // write past their buffers: a picture larger than any texture is refused before they try.
+    const char* path = lua_tostring(L, -1);
+    D3DXIMAGE_INFO image;
+    if (SUCCEEDED(D3DXGetImageInfoFromFileA(path, &image)) && image.Width <= LargestTexture &&
+        image.Height <= LargestTexture) {
+        D3DXCreateTextureFromFileA(GraphicsState.device, path, &texture);
+    }
     lua_pop(L, 1);
     return true;
 }
