@@ -50,23 +50,45 @@ MessageBoxHook::~MessageBoxHook() {
     activeHook = nullptr;
 }
 
+// A box is answered before it is ever shown. Under Wine without a window manager, hiding a
+// window that has been on screen waits 2 s for the manager that never answers; a box that
+// never appears closes at once. So every new dialog is subclassed as it is created: once its
+// WM_INITDIALOG has filled in the text, icon and buttons, the box is recorded and ended, and
+// the dialog's own ShowWindow that follows is turned into a no-op.
 LRESULT CALLBACK MessageBoxHook::Hook(int code, WPARAM wParam, LPARAM lParam) {
-    if (code == HCBT_ACTIVATE && activeHook != nullptr) {
+    if (code == HCBT_CREATEWND && activeHook != nullptr) {
         HWND window = reinterpret_cast<HWND>(wParam);
         char className[16] = {};
-        // Activation also fires for other windows, and with a null window after a box closes.
-        if (window != nullptr && GetClassNameA(window, className, sizeof className) > 0 &&
+        if (GetClassNameA(window, className, sizeof className) > 0 &&
             lstrcmpA(className, "#32770") == 0) {
-            activeHook->See(window);
+            const LONG_PTR previous = SetWindowLongPtrA(
+                window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&MessageBoxHook::BoxProcedure));
+            SetPropA(window, "MirelthTestProcedure", reinterpret_cast<HANDLE>(previous));
         }
     }
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
-void MessageBoxHook::See(HWND box) {
-    // A box is activated again when focus comes back to it; record and answer it once.
-    if (GetPropA(box, "MirelthTestSeen") != nullptr) return;
-    SetPropA(box, "MirelthTestSeen", reinterpret_cast<HANDLE>(1));
+LRESULT CALLBACK MessageBoxHook::BoxProcedure(HWND box, UINT message, WPARAM wParam,
+                                              LPARAM lParam) {
+    const auto previous = reinterpret_cast<WNDPROC>(GetPropA(box, "MirelthTestProcedure"));
+    if (message == WM_WINDOWPOSCHANGING && GetPropA(box, "MirelthTestAnswered") != nullptr) {
+        reinterpret_cast<WINDOWPOS*>(lParam)->flags &= ~static_cast<UINT>(SWP_SHOWWINDOW);
+    }
+    if (message == WM_NCDESTROY) {
+        RemovePropA(box, "MirelthTestProcedure");
+        RemovePropA(box, "MirelthTestAnswered");
+        SetWindowLongPtrA(box, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous));
+    }
+    const LRESULT result = CallWindowProcA(previous, box, message, wParam, lParam);
+    if (message == WM_INITDIALOG && activeHook != nullptr) {
+        SetPropA(box, "MirelthTestAnswered", reinterpret_cast<HANDLE>(1));
+        EndDialog(box, activeHook->See(box));
+    }
+    return result;
+}
+
+int MessageBoxHook::See(HWND box) {
     SeenMessageBox seen{};
     char buffer[4096] = {};
     GetWindowTextA(box, buffer, sizeof buffer);
@@ -83,8 +105,7 @@ void MessageBoxHook::See(HWND box) {
         answers_.pop_front();
     }
     boxes_.push_back(seen);
-    PostMessageA(box, WM_COMMAND, MAKEWPARAM(seen.answer, BN_CLICKED),
-                 reinterpret_cast<LPARAM>(GetDlgItem(box, seen.answer)));
+    return seen.answer;
 }
 
 const char* IconName(UINT icon) {

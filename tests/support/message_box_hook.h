@@ -17,7 +17,8 @@ struct SeenMessageBox {
 };
 
 // Installs a WH_CBT hook on the calling thread for its lifetime. Each box is recorded and
-// answered at once: with the next queued answer, else with `defaultAnswer`.
+// answered as soon as it is filled in, before it appears: with the next queued answer, else
+// with `defaultAnswer`. MessageBoxA returns that answer.
 class MessageBoxHook {
 public:
     explicit MessageBoxHook(int defaultAnswer = IDOK);
@@ -31,7 +32,9 @@ public:
 
 private:
     static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam);
-    void See(HWND box);
+    static LRESULT CALLBACK BoxProcedure(HWND box, UINT message, WPARAM wParam, LPARAM lParam);
+    // Records the box and returns the answer to give it.
+    int See(HWND box);
 
     HHOOK hook_ = nullptr;
     int defaultAnswer_;
