@@ -1,0 +1,255 @@
+// What must hold after one damaged file went through a loader.
+#include <d3dx9.h>
+
+#include <algorithm>
+#include <cstring>
+
+#include "campaign_test.h"
+#include "material/asset_file.h"
+#include "material/material.h"
+#include "support/device_proxy.h"
+
+namespace {
+std::string BoxReport(const SeenMessageBox& box) { return "box " + box.caption + " | " + box.text; }
+
+// Boxes of the Direct3D failures after which a mesh keeps its file open until released.
+bool DirectXFailure(const SeenMessageBox& box) { return box.text.rfind("DirectX failed", 0) == 0; }
+
+uint32_t Word(const std::string& bytes, size_t offset) {
+    uint32_t value = 0;
+    std::memcpy(&value, bytes.data() + offset, 4);
+    return value;
+}
+
+const DeviceProxy::Buffer* RecordOf(const DeviceProxy& proxy, const void* buffer) {
+    for (const DeviceProxy::Buffer& record : proxy.Buffers()) {
+        if (record.wrapper == buffer && record.alive) return &record;
+    }
+    return nullptr;
+}
+
+// Every box an asset loader shows is an error or warning owned by the rendering window,
+// with one OK button.
+void CheckBoxes(const std::vector<SeenMessageBox>& boxes, HWND window,
+                std::vector<std::string>& problems) {
+    for (const SeenMessageBox& box : boxes) {
+        if (box.owner != window) problems.push_back("a box not owned by the window: " + box.caption);
+        if (box.icon != MB_ICONERROR && box.icon != MB_ICONWARNING) {
+            problems.push_back(std::string("a box with the ") + IconName(box.icon) + " icon");
+        }
+        if (box.buttons != MB_OK) problems.push_back("a box with more than an OK button");
+        if (box.text.empty() || box.caption.empty()) problems.push_back("a box without text");
+    }
+}
+}  // namespace
+
+CaseResult CampaignTest::RunMesh(const std::string& path, const std::string& bytes, bool valid) {
+    CaseResult result;
+    std::vector<std::string>& problems = result.problems;
+    boxes_.Clear();
+    errors_.Clear();
+    const ULONG before = DeviceReferences();
+    {
+        ScopedDeviceProxy proxy;
+        Mesh mesh;
+        NoteStep("Mesh::Load");
+        if (!mesh.Load(path.c_str())) problems.push_back("Load returned false");
+        const std::vector<SeenMessageBox> boxes = boxes_.Boxes();
+        for (const SeenMessageBox& box : boxes) result.reports.push_back(BoxReport(box));
+        CheckBoxes(boxes, Window(), problems);
+        if (!errors_.Text().empty()) problems.push_back("a mesh wrote to standard error");
+
+        const DeviceProxy::Buffer* vertices = RecordOf(*proxy.Get(), mesh.vertexBuffer);
+        const DeviceProxy::Buffer* indices = RecordOf(*proxy.Get(), mesh.indexBuffer);
+        if (mesh.primitiveCount != mesh.indexCount / 3) problems.push_back("primitiveCount is not indexCount / 3");
+        if (mesh.vertexBuffer != nullptr &&
+            (vertices == nullptr || vertices->length != uint64_t{mesh.vertexCount} * 24)) {
+            problems.push_back("the vertex buffer's size does not match vertexCount");
+        }
+        if (mesh.indexBuffer != nullptr &&
+            (indices == nullptr || indices->length != uint64_t{mesh.primitiveCount} * 12)) {
+            problems.push_back("the index buffer's size does not match primitiveCount");
+        }
+        if (proxy->LiveBuffers() != (mesh.vertexBuffer ? 1u : 0u) + (mesh.indexBuffer ? 1u : 0u)) {
+            problems.push_back("a buffer lives that the mesh does not hold");
+        }
+        const bool keptOpen = std::any_of(boxes.begin(), boxes.end(), DirectXFailure);
+        if (mesh.fileStream.is_open() && !keptOpen) problems.push_back("the file was left open");
+
+        NoteStep("Mesh::Draw");
+        proxy->BeginScene();
+        mesh.Draw();
+        proxy->EndScene();
+        const bool drawn = !proxy->DrawIndexedCalls().empty();
+        if (drawn && bytes.size() < 8) {
+            problems.push_back("drawn from a file without a header");
+        } else if (drawn) {
+            // Drawn means loaded: the file really holds what its header says, byte for byte.
+            const uint64_t v = Word(bytes, 0), i = Word(bytes, 4);
+            const uint64_t triangleBytes = i / 3 * 12;
+            if (!boxes.empty()) problems.push_back("a mesh was drawn after a box said it failed");
+            if (mesh.vertexCount != v || mesh.indexCount != i) problems.push_back("counts differ from the header");
+            if (8 + 24 * v + 4 * i > bytes.size()) {
+                problems.push_back("drawn from a file shorter than its counts need");
+            } else if (vertices == nullptr || indices == nullptr ||
+                       vertices->contents != bytes.substr(8, 24 * v) ||
+                       indices->contents != bytes.substr(8 + 24 * v, triangleBytes)) {
+                problems.push_back("the buffers do not hold the file's bytes");
+            } else {
+                for (uint64_t at = 0; at < triangleBytes; at += 4) {
+                    if (Word(indices->contents, at) >= v) {
+                        problems.push_back("an index past the vertices reached the device");
+                        break;
+                    }
+                }
+            }
+            const DeviceProxy::DrawIndexed& draw = proxy->DrawIndexedCalls().back();
+            if (draw.vertexCount != v || draw.primitiveCount != i / 3 || draw.baseVertex != 0 ||
+                draw.minVertex != 0 || draw.startIndex != 0 || draw.type != D3DPT_TRIANGLELIST) {
+                problems.push_back("the draw's arguments differ from the file's counts");
+            }
+        } else if (boxes.empty()) {
+            problems.push_back("the mesh cannot be drawn, and nothing said so");
+        }
+        if (valid && (!drawn || !boxes.empty())) problems.push_back("a shipped mesh did not load cleanly");
+
+        NoteStep("Mesh::Release");
+        mesh.Release();
+        if (mesh.vertexBuffer || mesh.indexBuffer || mesh.vertexDeclaration || mesh.fileStream.is_open()) {
+            problems.push_back("Release left something behind");
+        }
+        if (proxy->LiveBuffers() != 0) problems.push_back("a buffer outlived the mesh");
+    }
+    if (DeviceReferences() != before) {
+        problems.push_back("device references went from " + std::to_string(before) + " to " +
+                           std::to_string(DeviceReferences()));
+    }
+    return result;
+}
+
+CaseResult CampaignTest::RunMaterial(const std::string& materialPath, bool valid) {
+    CaseResult result;
+    std::vector<std::string>& problems = result.problems;
+    // Runs one step and gathers what it reported.
+    const auto step = [&](const char* name, auto action, std::vector<SeenMessageBox>* boxes) {
+        NoteStep(name);
+        boxes_.Clear();
+        errors_.Clear();
+        const bool succeeded = action();
+        *boxes = boxes_.Boxes();
+        for (const SeenMessageBox& box : *boxes) result.reports.push_back(BoxReport(box));
+        CheckBoxes(*boxes, Window(), problems);
+        const std::string written = errors_.Text();
+        if (!written.empty()) result.reports.push_back("stderr " + written);
+        return std::make_pair(succeeded, written);
+    };
+    const ULONG before = DeviceReferences();
+    {
+        Material material;
+        std::vector<SeenMessageBox> loadBoxes, fragmentBoxes, vertexBoxes;
+        const auto [loaded, loadErrors] =
+            step("Material::Load", [&] { return material.Load(materialPath.c_str()); }, &loadBoxes);
+        if (OpenAssetFileStates() != 0) problems.push_back("a Lua state was left open");
+        if (!loaded && loadErrors.empty()) problems.push_back("Load failed without a line on standard error");
+        if (loaded && !loadErrors.empty()) problems.push_back("Load succeeded but wrote to standard error");
+        for (const SeenMessageBox& box : loadBoxes) {
+            if (box.caption != "No ColorModifier") problems.push_back("Load showed a box: " + box.caption);
+        }
+        if (loadBoxes.size() > 1) problems.push_back("Load showed more than one box");
+        if (!loaded && !loadBoxes.empty()) problems.push_back("Load warned and then failed");
+
+        const auto [fragment, fragmentErrors] =
+            step("Material::LoadFragmentShader", [&] { return material.LoadFragmentShader(); }, &fragmentBoxes);
+        const auto [vertex, vertexErrors] =
+            step("Material::LoadVertexShader", [&] { return material.LoadVertexShader(); }, &vertexBoxes);
+        const struct {
+            const char* name;
+            bool succeeded;
+            const std::string& written;
+            const std::vector<SeenMessageBox>& boxes;
+            const void* shader;
+            const char* caption;
+        } shaders[] = {{"LoadFragmentShader", fragment, fragmentErrors, fragmentBoxes,
+                        material.fragmentShader, "No Fragment Shader"},
+                       {"LoadVertexShader", vertex, vertexErrors, vertexBoxes, material.vertexShader,
+                        "No Vertex Shader"}};
+        for (const auto& shader : shaders) {
+            const std::string name = shader.name;
+            if (!shader.written.empty()) problems.push_back(name + " wrote to standard error");
+            if (!shader.succeeded && shader.boxes.empty()) problems.push_back(name + " failed without a box");
+            if (shader.succeeded && !shader.boxes.empty()) problems.push_back(name + " showed a box and succeeded");
+            if (shader.succeeded != (shader.shader != nullptr)) {
+                problems.push_back(name + "'s result disagrees with its shader");
+            }
+            for (const SeenMessageBox& box : shader.boxes) {
+                if (box.caption != shader.caption) problems.push_back(name + " showed " + box.caption);
+            }
+        }
+        // Handles come from the constant tables and must be found in them.
+        const auto known = [](ID3DXConstantTable* table, D3DXHANDLE handle) {
+            if (handle == nullptr) return true;
+            if (table == nullptr) return false;
+            D3DXCONSTANT_DESC description;
+            UINT count = 1;
+            return SUCCEEDED(table->GetConstantDesc(handle, &description, &count));
+        };
+        if (!known(material.fragmentConstantTable, material.colorModifierHandle) ||
+            !known(material.vertexConstantTable, material.worldToViewHandle) ||
+            !known(material.vertexConstantTable, material.viewToScreenHandle) ||
+            !known(material.vertexConstantTable, material.modelToWorldHandle)) {
+            problems.push_back("a handle that its constant table does not know");
+        }
+        if (material.samplerIndex != 0 && material.fragmentConstantTable == nullptr) {
+            problems.push_back("a sampler index without a constant table");
+        }
+        if (valid && !(loaded && fragment && vertex && result.reports.empty())) {
+            problems.push_back("a shipped file did not load cleanly");
+        }
+
+        // What the scene does with whatever loaded.
+        NoteStep("Material::ApplyColorModifier");
+        material.ApplyColorModifier();
+        NoteStep("drawing the cube with the material");
+        DrawCube(material);
+        NoteStep("Material::Release");
+        material.Release();
+        if (material.vertexShader || material.fragmentShader || material.vertexConstantTable ||
+            material.fragmentConstantTable || material.texture || material.colorModifierHandle ||
+            material.worldToViewHandle) {
+            problems.push_back("Release left something behind");
+        }
+    }
+    if (DeviceReferences() != before) {
+        problems.push_back("device references went from " + std::to_string(before) + " to " +
+                           std::to_string(DeviceReferences()));
+    }
+    return result;
+}
+
+void CampaignTest::DrawCube(Material& material) {
+    IDirect3DDevice9* device = Device();
+    D3DXMATRIX identity, view, projection;
+    D3DXMatrixIdentity(&identity);
+    D3DXMatrixTranslation(&view, 0.0f, 0.0f, 10.0f);
+    D3DXMatrixPerspectiveFovLH(&projection, 1.0471976f, 4.0f / 3.0f, 0.1f, 100.0f);
+    device->BeginScene();
+    material.Bind();
+    material.SetTransforms(view, projection, identity);
+    cube_.Draw();
+    device->EndScene();
+    // Wine compiles shaders when they are first drawn, on a thread of its own: wait for it,
+    // so that a crash there is charged to this case.
+    IDirect3DQuery9* query = nullptr;
+    if (SUCCEEDED(device->CreateQuery(D3DQUERYTYPE_EVENT, &query))) {
+        query->Issue(D3DISSUE_END);
+        for (int i = 0; i < 100000 && query->GetData(nullptr, 0, D3DGETDATA_FLUSH) == S_FALSE; ++i) {
+            Sleep(0);
+        }
+        query->Release();
+    }
+    // Nothing of this material may stay bound once it is released.
+    device->SetVertexShader(nullptr);
+    device->SetPixelShader(nullptr);
+    device->SetTexture(material.samplerIndex, nullptr);
+    for (DWORD stage = 0; stage < 16; ++stage) device->SetTexture(stage, nullptr);
+}

@@ -1,0 +1,37 @@
+// The campaign's cases. For one seed, case n of a family is always the same recipe: even
+// numbers walk the family's fixed list (every truncation of a header, every key with every
+// Lua type, every word of a shader set to an awkward value, ...) until it runs out, and every
+// other case is random damage drawn from the seed and n alone.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "recipe.h"
+
+Recipe MeshCase(uint64_t seed, uint64_t n);
+Recipe MaterialCase(uint64_t seed, uint64_t n);
+Recipe ShaderCase(uint64_t seed, uint64_t n);
+
+// Shared by the three families.
+
+// The valid files that the build puts in data/, as paths relative to the build tree.
+extern const char* const DataFiles[];
+extern const size_t DataFileCount;
+// A data file's bytes, read once.
+const std::string& DataFile(const std::string& path);
+// Case n of a family: fixed[n / 2] for even n while the list lasts, else `random` with a
+// generator seeded from (seed, family, n).
+template <class MakeRandom>
+Recipe PickCase(const std::vector<Recipe>& fixed, uint64_t seed, uint64_t family, uint64_t n,
+                MakeRandom random) {
+    if (n % 2 == 0 && n / 2 < fixed.size()) return fixed[static_cast<size_t>(n / 2)];
+    Random generator(seed * 0x9E3779B97F4A7C15ull ^ (family << 56) ^ n);
+    return random(generator);
+}
+Recipe Make(Loader loader, const std::string& from, std::vector<Operation> operations = {});
+Recipe MakeText(Loader loader, const std::string& text);
+// A random 32-bit value from `awkward` most of the time, else any value.
+uint32_t AwkwardValue(Random& random, const std::vector<uint32_t>& awkward);
+std::string RandomString(Random& random, size_t length);

@@ -1,0 +1,198 @@
+// Damaged material files: every Lua type at every key, deep nesting, long strings, run-time
+// errors, broken syntax, other kinds of file in their place, and damaged textures.
+#include "cases.h"
+#include "material_text.h"
+
+namespace {
+const char* const Materials[] = {"data/material1.material", "data/material2.material"};
+const char Texture[] = "data/checker.bmp";
+
+// Characters and tokens that mean most to Lua's lexer and parser.
+const char AwkwardCharacters[] = "{}[]()'\"=,.-\n\\#;:~^%<>0e";
+const std::vector<std::string>& AwkwardTokens() {
+    static const std::vector<std::string> tokens = {
+        "nil", "{", "}", "--", "--[[", "[[", "]]", "\"", "'", "\\", "function() end", "return",
+        "..", "\xff", std::string("\0", 1), "1e999", "0x", "=", ",", "...", "end", "local",
+        "\x1bLua"};
+    return tokens;
+}
+
+std::string WithPrelude(MaterialParts parts, const std::string& value) {
+    parts.prelude = ValuePrelude(value) + parts.prelude;
+    return parts.Text();
+}
+
+// Damage to the texture the material names; D3DX reads it while the material loads.
+std::vector<Recipe> FixedTextureCases() {
+    std::vector<Recipe> fixed;
+    const uint64_t size = DataFile(Texture).size();
+    for (uint64_t length : {uint64_t{0}, uint64_t{1}, uint64_t{2}, uint64_t{14}, uint64_t{18},
+                            uint64_t{54}, uint64_t{55}, uint64_t{1000}, size - 1}) {
+        fixed.push_back(Make(Loader::Texture, Texture, {{Operation::Truncate, length}}));
+    }
+    // Width, height, planes, bit count, compression and the pixel data's offset.
+    for (uint64_t offset : {10, 18, 22, 26, 28, 30, 34}) {
+        for (uint32_t value : {0u, 0xFFFFFFFFu, 0x7FFFFFFFu, 0x10000u}) {
+            fixed.push_back(Make(Loader::Texture, Texture, {{Operation::Set32, offset, value}}));
+        }
+    }
+    return fixed;
+}
+
+std::vector<Recipe> FixedMaterialCases() {
+    std::vector<Recipe> fixed;
+    for (const char* material : Materials) fixed.push_back(Make(Loader::Material, material));
+    for (const std::string& slot : MaterialSlots()) {
+        MaterialParts absent;
+        SetSlot(absent, slot, "");
+        fixed.push_back(MakeText(Loader::Material, absent.Text()));
+        for (const std::string& value : LuaValues()) {
+            MaterialParts parts;
+            SetSlot(parts, slot, value);
+            fixed.push_back(MakeText(Loader::Material, WithPrelude(parts, value)));
+        }
+    }
+    MaterialParts noReturn;
+    noReturn.returns = false;
+    fixed.push_back(MakeText(Loader::Material, noReturn.Text()));
+    MaterialParts two;
+    two.returned = "{}, {}";
+    fixed.push_back(MakeText(Loader::Material, two.Text()));
+    for (const std::string& error : RunTimeErrors()) {
+        MaterialParts first;
+        first.prelude = error;
+        fixed.push_back(MakeText(Loader::Material, first.Text()));
+        MaterialParts inside;
+        inside.texture = "(function() " + error + " return 'data/checker.bmp' end)()";
+        fixed.push_back(MakeText(Loader::Material, inside.Text()));
+    }
+    // Nesting within what the parser takes, and past it.
+    for (int depth : {1, 100, 190, 250, 1000}) {
+        for (const std::string& slot : MaterialSlots()) {
+            MaterialParts parts;
+            SetSlot(parts, slot, Nested(depth, "'data/checker.bmp'"));
+            fixed.push_back(MakeText(Loader::Material, parts.Text()));
+        }
+    }
+    for (size_t i = 0; i < DataFileCount; ++i) {
+        const std::string from = DataFiles[i];
+        if (from != Materials[0] && from != Materials[1]) {
+            fixed.push_back(Make(Loader::Material, from));
+        }
+    }
+    for (const Recipe& texture : FixedTextureCases()) fixed.push_back(texture);
+    for (const char* material : Materials) {
+        const uint64_t size = DataFile(material).size();
+        for (uint64_t length = 0; length < size; ++length) {
+            fixed.push_back(Make(Loader::Material, material, {{Operation::Truncate, length}}));
+        }
+    }
+    // Files that never end or grow without bound: each costs its budget, so they come last.
+    MaterialParts endless;
+    endless.prelude = "while true do end";
+    fixed.push_back(MakeText(Loader::Material, endless.Text()));
+    MaterialParts growing;
+    growing.prelude = "local t = {} while true do t[#t + 1] = {} end";
+    fixed.push_back(MakeText(Loader::Material, growing.Text()));
+    return fixed;
+}
+
+Recipe RandomTextEdit(Random& random) {
+    Recipe recipe = Make(Loader::Material, Materials[random.Below(2)]);
+    const int steps = 1 + static_cast<int>(random.Below(3));
+    for (int step = 0; step < steps; ++step) {
+        const uint64_t size = recipe.Bytes().size();
+        const uint64_t at = random.Below(size + 1);
+        switch (random.Below(6)) {
+            case 0:
+                recipe.operations.push_back({Operation::Flip, at, random.Below(8)});
+                break;
+            case 1:
+                recipe.operations.push_back(
+                    {Operation::Set8, at,
+                     static_cast<unsigned char>(
+                         AwkwardCharacters[random.Below(sizeof AwkwardCharacters - 1)])});
+                break;
+            case 2:
+                recipe.operations.push_back({Operation::Delete, at, 1 + random.Below(12)});
+                break;
+            case 3: {
+                Operation insert{Operation::Insert, at};
+                insert.bytes =
+                    AwkwardTokens()[static_cast<size_t>(random.Below(AwkwardTokens().size()))];
+                recipe.operations.push_back(insert);
+                break;
+            }
+            case 4:
+                recipe.operations.push_back({Operation::Truncate, at});
+                break;
+            default:
+                recipe.operations.push_back(
+                    {Operation::Repeat, at, 1 + random.Below(40), 1 + random.Below(3)});
+                break;
+        }
+    }
+    return recipe;
+}
+
+Recipe RandomParts(Random& random) {
+    MaterialParts parts;
+    std::string values;
+    const int changes = 1 + static_cast<int>(random.Below(4));
+    for (int change = 0; change < changes; ++change) {
+        const auto& slots = MaterialSlots();
+        // "return" replaces everything, so it is rare.
+        const size_t slot = static_cast<size_t>(random.Below(random.OneIn(8) ? slots.size()
+                                                                             : slots.size() - 1));
+        std::string value;
+        if (random.OneIn(8)) {
+            value = Nested(1 + static_cast<int>(random.Below(260)), "1");
+        } else if (!random.OneIn(10)) {
+            value = LuaValues()[static_cast<size_t>(random.Below(LuaValues().size()))];
+        }
+        SetSlot(parts, slots[slot], value);
+        values += value + " ";
+    }
+    if (random.OneIn(5)) {
+        parts.prelude = RunTimeErrors()[static_cast<size_t>(random.Below(RunTimeErrors().size()))];
+    }
+    return MakeText(Loader::Material, WithPrelude(parts, values));
+}
+
+Recipe RandomTexture(Random& random) {
+    Recipe recipe = Make(Loader::Texture, Texture);
+    const uint64_t size = DataFile(Texture).size();
+    const int steps = 1 + static_cast<int>(random.Below(3));
+    for (int step = 0; step < steps; ++step) {
+        const uint64_t at = random.OneIn(4) ? random.Below(size) : random.Below(54);
+        switch (random.Below(3)) {
+            case 0:
+                recipe.operations.push_back({Operation::Flip, at, random.Below(8)});
+                break;
+            case 1:
+                recipe.operations.push_back(
+                    {Operation::Set32, at, AwkwardValue(random, {0, 1, 0xFFFFFFFF, 0x7FFFFFFF})});
+                break;
+            default:
+                recipe.operations.push_back({Operation::Truncate, random.Below(size)});
+                break;
+        }
+    }
+    return recipe;
+}
+
+Recipe RandomMaterialCase(Random& random) {
+    const uint64_t kind = random.Below(20);
+    if (kind < 8) return RandomTextEdit(random);
+    if (kind < 17) return RandomParts(random);
+    if (kind < 19) return RandomTexture(random);
+    Recipe swapped = Make(Loader::Material, DataFiles[random.Below(DataFileCount)]);
+    swapped.operations.push_back({Operation::Flip, random.Below(64), random.Below(8)});
+    return swapped;
+}
+}  // namespace
+
+Recipe MaterialCase(uint64_t seed, uint64_t n) {
+    static const std::vector<Recipe> fixed = FixedMaterialCases();
+    return PickCase(fixed, seed, 2, n, RandomMaterialCase);
+}

@@ -1,0 +1,125 @@
+// Damaged mesh files: short, long, with counts that lie or overflow, indices out of range,
+// random bytes and other kinds of file in their place.
+#include <cstring>
+
+#include "cases.h"
+
+namespace {
+const char* const Meshes[] = {"data/cube.mesh.bin", "data/plane.mesh.bin"};
+
+uint32_t Word(const std::string& bytes, size_t offset) {
+    uint32_t value = 0;
+    if (offset + 4 <= bytes.size()) std::memcpy(&value, bytes.data() + offset, 4);
+    return value;
+}
+
+// Counts near the file's own, and those whose byte lengths overflow 32 bits.
+std::vector<uint32_t> AwkwardCounts(const std::string& mesh) {
+    const uint32_t v = Word(mesh, 0), i = Word(mesh, 4);
+    return {0,          1,          2,          3,          4,          v - 1,      v + 1,
+            i - 1,      i + 1,      i / 3 * 3 + 1, 0x7FFFFFFF, 0x80000000, 0xFFFFFFFF, 0xFFFFFFFE,
+            0x0AAAAAAB, 0x0AAAAAAA, 0x40000002, 0x3FFFFFFF, 0x15555556, 0x55555556};
+}
+
+std::vector<Recipe> FixedMeshCases() {
+    std::vector<Recipe> fixed;
+    for (const char* mesh : Meshes) fixed.push_back(Make(Loader::Mesh, mesh));
+    for (const char* mesh : Meshes) {
+        for (uint64_t length = 0; length < 8; ++length) {
+            fixed.push_back(Make(Loader::Mesh, mesh, {{Operation::Truncate, length}}));
+        }
+    }
+    for (const char* mesh : Meshes) {
+        const std::string& bytes = DataFile(mesh);
+        for (uint64_t field : {0, 4}) {
+            for (uint32_t count : AwkwardCounts(bytes)) {
+                fixed.push_back(Make(Loader::Mesh, mesh, {{Operation::Set32, field, count}}));
+            }
+        }
+        // The first and the last index, pointing at the edge of the vertices and past it.
+        const uint32_t v = Word(bytes, 0);
+        for (uint64_t index : {uint64_t{8} + 24 * v, bytes.size() - 4}) {
+            for (uint32_t value : {v - 1, v, v + 1, 0x7FFFFFFFu, 0xFFFFFFFFu}) {
+                fixed.push_back(Make(Loader::Mesh, mesh, {{Operation::Set32, index, value}}));
+            }
+        }
+        // Both counts at once: nothing at all, and a header that claims the file is empty.
+        fixed.push_back(Make(Loader::Mesh, mesh,
+                             {{Operation::Set32, 0, 0}, {Operation::Set32, 4, 0}}));
+        fixed.push_back(Make(Loader::Mesh, mesh,
+                             {{Operation::Set32, 0, 0}, {Operation::Set32, 4, 0},
+                              {Operation::Truncate, 8}}));
+    }
+    for (size_t i = 0; i < DataFileCount; ++i) {
+        const std::string from = DataFiles[i];
+        if (from != Meshes[0] && from != Meshes[1]) fixed.push_back(Make(Loader::Mesh, from));
+    }
+    for (const char* mesh : Meshes) {
+        const uint64_t size = DataFile(mesh).size();
+        for (uint64_t extra : {1, 3, 4, 24, 4096}) {
+            fixed.push_back(Make(Loader::Mesh, mesh, {{Operation::Pad, size + extra, 0xFF}}));
+        }
+    }
+    for (const char* mesh : Meshes) {
+        const uint64_t size = DataFile(mesh).size();
+        for (uint64_t length = 8; length < size; ++length) {
+            fixed.push_back(Make(Loader::Mesh, mesh, {{Operation::Truncate, length}}));
+        }
+    }
+    for (const char* mesh : Meshes) {
+        for (uint64_t bit = 0; bit < 64; ++bit) {
+            fixed.push_back(Make(Loader::Mesh, mesh, {{Operation::Flip, bit / 8, bit % 8}}));
+        }
+    }
+    return fixed;
+}
+
+Recipe RandomMeshCase(Random& random) {
+    const std::string from = random.OneIn(10) ? DataFiles[random.Below(DataFileCount)]
+                                              : Meshes[random.Below(2)];
+    Recipe recipe = Make(Loader::Mesh, from);
+    std::string bytes = recipe.Bytes();
+    const int steps = 1 + static_cast<int>(random.Below(3));
+    for (int step = 0; step < steps; ++step) {
+        const uint64_t size = bytes.size();
+        Operation op{Operation::Flip};
+        switch (random.Below(8)) {
+            case 0:
+            case 1:  // most damage that matters is in the header
+                op = {Operation::Flip, random.OneIn(2) ? random.Below(8) : random.Below(size),
+                      random.Below(8)};
+                break;
+            case 2:
+            case 3:
+                op = {Operation::Set32, 4 * random.Below(size / 4 + 1),
+                      AwkwardValue(random, AwkwardCounts(bytes))};
+                break;
+            case 4:
+                op = {Operation::Truncate, random.Below(size + 1)};
+                break;
+            case 5:
+                op = {random.OneIn(2) ? Operation::Append : Operation::Insert,
+                      random.Below(size + 1)};
+                op.bytes = RandomString(random, 1 + random.Below(40));
+                break;
+            case 6:
+                op = random.OneIn(2)
+                         ? Operation{Operation::Delete, random.Below(size + 1), 1 + random.Below(48)}
+                         : Operation{Operation::Repeat, random.Below(size + 1),
+                                     1 + random.Below(48), 1 + random.Below(4)};
+                break;
+            default:
+                op = {Operation::Random, random.Below(1024), random.Next()};
+                break;
+        }
+        recipe.operations.push_back(op);
+        bytes = recipe.Bytes();
+    }
+    return recipe;
+}
+}  // namespace
+
+Recipe MeshCase(uint64_t seed, uint64_t n) {
+    static const std::vector<Recipe> fixed = FixedMeshCases();
+    return PickCase(fixed, seed, 1, n, RandomMeshCase);
+}

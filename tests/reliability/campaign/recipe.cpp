@@ -1,0 +1,258 @@
+#include "recipe.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <sstream>
+
+#include "support/temp_folder.h"
+
+namespace {
+const struct {
+    Loader loader;
+    const char* name;
+} LoaderNames[] = {{Loader::Mesh, "mesh"},
+                   {Loader::Material, "material"},
+                   {Loader::VertexShader, "vertex-shader"},
+                   {Loader::FragmentShader, "fragment-shader"},
+                   {Loader::Texture, "texture"}};
+
+const struct {
+    Operation::Kind kind;
+    const char* name;
+    int numbers;  // how many numbers follow the name
+    bool hex;     // a hex byte string follows them
+} OperationNames[] = {{Operation::Truncate, "truncate", 1, false},
+                      {Operation::Flip, "flip", 2, false},
+                      {Operation::Set8, "set8", 2, false},
+                      {Operation::Set32, "set32", 2, false},
+                      {Operation::Insert, "insert", 1, true},
+                      {Operation::Delete, "delete", 2, false},
+                      {Operation::Append, "append", 0, true},
+                      {Operation::Pad, "pad", 2, false},
+                      {Operation::Random, "random", 2, false},
+                      {Operation::Repeat, "repeat", 3, false}};
+
+std::string Hex(const std::string& bytes) {
+    static const char digits[] = "0123456789abcdef";
+    std::string hex;
+    for (unsigned char byte : bytes) {
+        hex += digits[byte >> 4];
+        hex += digits[byte & 15];
+    }
+    return hex;
+}
+
+bool FromHex(const std::string& hex, std::string* bytes) {
+    if (hex.size() % 2 != 0) return false;
+    bytes->clear();
+    for (size_t i = 0; i < hex.size(); i += 2) {
+        unsigned value = 0;
+        if (std::sscanf(hex.substr(i, 2).c_str(), "%2x", &value) != 1) return false;
+        bytes->push_back(static_cast<char>(value));
+    }
+    return true;
+}
+
+// Big sizes and offsets are clamped, so that a recipe never asks the test for gigabytes.
+constexpr uint64_t LargestFile = uint64_t{64} << 20;
+
+void GrowTo(std::string& bytes, uint64_t size) {
+    if (bytes.size() < size) bytes.resize(static_cast<size_t>(std::min(size, LargestFile)), '\0');
+}
+
+void Apply(const Operation& op, std::string& bytes) {
+    const uint64_t size = bytes.size();
+    switch (op.kind) {
+        case Operation::Truncate:
+            if (op.a < size) bytes.resize(static_cast<size_t>(op.a));
+            break;
+        case Operation::Flip:
+            GrowTo(bytes, op.a + 1);
+            if (op.a < bytes.size()) bytes[op.a] = static_cast<char>(bytes[op.a] ^ (1 << (op.b & 7)));
+            break;
+        case Operation::Set8:
+            GrowTo(bytes, op.a + 1);
+            if (op.a < bytes.size()) bytes[op.a] = static_cast<char>(op.b);
+            break;
+        case Operation::Set32:
+            GrowTo(bytes, op.a + 4);
+            for (uint64_t i = 0; i < 4 && op.a + i < bytes.size(); ++i) {
+                bytes[op.a + i] = static_cast<char>((op.b >> (8 * i)) & 0xFF);
+            }
+            break;
+        case Operation::Insert:
+            bytes.insert(static_cast<size_t>(std::min(op.a, size)), op.bytes);
+            break;
+        case Operation::Delete:
+            if (op.a < size) bytes.erase(static_cast<size_t>(op.a), static_cast<size_t>(op.b));
+            break;
+        case Operation::Append:
+            bytes += op.bytes;
+            break;
+        case Operation::Pad:
+            if (size < op.a) {
+                bytes.append(static_cast<size_t>(std::min(op.a, LargestFile) - size),
+                             static_cast<char>(op.b));
+            }
+            break;
+        case Operation::Random:
+            bytes = RandomBytes(std::min(op.a, LargestFile), op.b);
+            break;
+        case Operation::Repeat:
+            if (op.a < size) {
+                const std::string range =
+                    bytes.substr(static_cast<size_t>(op.a), static_cast<size_t>(op.b));
+                std::string copies;
+                for (uint64_t i = 0; i < op.c && copies.size() < LargestFile; ++i) copies += range;
+                bytes.insert(static_cast<size_t>(op.a) + range.size(), copies);
+            }
+            break;
+    }
+}
+}  // namespace
+
+const char* LoaderName(Loader loader) {
+    for (const auto& entry : LoaderNames) {
+        if (entry.loader == loader) return entry.name;
+    }
+    return "?";
+}
+
+std::string Recipe::ToText() const {
+    std::ostringstream out;
+    std::istringstream noteLines(note);
+    for (std::string line; std::getline(noteLines, line);) out << "# " << line << "\n";
+    out << "load " << LoaderName(loader) << "\n";
+    if (from.empty()) {
+        out << "from text\n";
+        std::istringstream lines(text);
+        for (std::string line; std::getline(lines, line);) out << "| " << line << "\n";
+    } else {
+        out << "from " << from << "\n";
+    }
+    for (const Operation& op : operations) {
+        for (const auto& entry : OperationNames) {
+            if (entry.kind != op.kind) continue;
+            out << entry.name;
+            const uint64_t numbers[] = {op.a, op.b, op.c};
+            for (int i = 0; i < entry.numbers; ++i) {
+                const bool value = (op.kind == Operation::Set32 || op.kind == Operation::Set8) && i == 1;
+                char number[32];
+                std::snprintf(number, sizeof number, value ? " 0x%llx" : " %llu",
+                              static_cast<unsigned long long>(numbers[i]));
+                out << number;
+            }
+            if (entry.hex) out << " " << Hex(op.bytes);
+            out << "\n";
+        }
+    }
+    return out.str();
+}
+
+std::string Recipe::Bytes() const {
+    std::string bytes = from.empty() ? text : ReadWholeFile(from);
+    for (const Operation& op : operations) Apply(op, bytes);
+    return bytes;
+}
+
+bool ParseRecipe(const std::string& text, Recipe* recipe, std::string* whyNot) {
+    *recipe = Recipe();
+    bool haveLoader = false, haveFrom = false, textLines = false;
+    std::istringstream lines(text);
+    int number = 0;
+    for (std::string line; std::getline(lines, line);) {
+        ++number;
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        const std::string where = "line " + std::to_string(number) + ": ";
+        if (line.empty()) continue;
+        if (line[0] == '#') {
+            recipe->note += line.substr(line.size() > 1 && line[1] == ' ' ? 2 : 1) + "\n";
+            continue;
+        }
+        if (line[0] == '|') {
+            if (!textLines) {
+                *whyNot = where + "text lines need \"from text\" before them";
+                return false;
+            }
+            recipe->text += (line.size() > 2 ? line.substr(2) : std::string()) + "\n";
+            continue;
+        }
+        std::istringstream words(line);
+        std::string word;
+        words >> word;
+        if (word == "load") {
+            std::string name;
+            words >> name;
+            haveLoader = false;
+            for (const auto& entry : LoaderNames) {
+                if (name == entry.name) {
+                    recipe->loader = entry.loader;
+                    haveLoader = true;
+                }
+            }
+            if (!haveLoader) {
+                *whyNot = where + "unknown loader \"" + name + "\"";
+                return false;
+            }
+            continue;
+        }
+        if (word == "from") {
+            std::string from;
+            words >> from;
+            textLines = from == "text";
+            recipe->from = textLines ? std::string() : from;
+            haveFrom = !from.empty();
+            continue;
+        }
+        bool known = false;
+        for (const auto& entry : OperationNames) {
+            if (word != entry.name) continue;
+            known = true;
+            Operation op{entry.kind};
+            uint64_t* numbers[] = {&op.a, &op.b, &op.c};
+            for (int i = 0; i < entry.numbers; ++i) {
+                std::string value;
+                words >> value;
+                char* end = nullptr;
+                *numbers[i] = std::strtoull(value.c_str(), &end, 0);
+                if (value.empty() || *end != '\0') {
+                    *whyNot = where + "\"" + word + "\" needs " + std::to_string(entry.numbers) +
+                              " numbers";
+                    return false;
+                }
+            }
+            if (entry.hex) {
+                std::string hex;
+                words >> hex;
+                if (!FromHex(hex, &op.bytes)) {
+                    *whyNot = where + "bad hex bytes \"" + hex + "\"";
+                    return false;
+                }
+            }
+            recipe->operations.push_back(op);
+        }
+        if (!known) {
+            *whyNot = where + "unknown word \"" + word + "\"";
+            return false;
+        }
+    }
+    if (!haveLoader || !haveFrom) {
+        *whyNot = "a recipe needs a \"load\" and a \"from\" line";
+        return false;
+    }
+    return true;
+}
+
+uint64_t Random::Next() {
+    uint64_t z = (state_ += 0x9E3779B97F4A7C15ull);
+    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+    z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+    return z ^ (z >> 31);
+}
+
+std::string RandomBytes(uint64_t size, uint64_t seed) {
+    Random random(seed);
+    std::string bytes(static_cast<size_t>(size), '\0');
+    for (char& byte : bytes) byte = static_cast<char>(random.Next() >> 56);
+    return bytes;
+}
