@@ -9,7 +9,11 @@ using AssetTableReader = bool (*)(lua_State* L, void* context);
 
 // Runs `path` in a fresh Lua state with no standard library opened, checks that it returned
 // exactly one table and calls `tableReader(L, context)` with it. Lua's errors and a wrong
-// result are written to std::cerr. The state is closed before this returns, on every path.
+// result are written to std::cerr. The file's code runs within an execution budget (some
+// hundred million instructions, or a few seconds) and a memory limit (64 MiB), far above
+// what any asset needs: a file that exceeds one fails like any run error, with
+// "path:line: execution budget exceeded" or "not enough memory". The state is closed
+// before this returns, on every path.
 // True only when the file ran, returned one table and the reader returned true.
 bool LoadAssetFile(const char* path, AssetTableReader tableReader, void* context);
 
