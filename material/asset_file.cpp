@@ -59,6 +59,30 @@ void CountInstructions(lua_State* L, lua_Debug*) {
     lua_error(L);
 }
 
+// Lua, and the C library routines it calls (number parsing and formatting, floor, pow),
+// compute in double precision. In the 32-bit build those routines are the runtime's own x87
+// code, and a Direct3D device made without D3DCREATE_FPU_PRESERVE leaves the x87 in single
+// precision: "0.1" would read wrongly. So the x87 computes in double precision while an asset
+// file is being read, and the device's setting is put back afterwards.
+class X87DoublePrecision {
+public:
+    X87DoublePrecision() {
+#if defined(__i386__)
+        __asm__ volatile("fnstcw %0" : "=m"(saved_));
+        const auto doublePrecision = static_cast<unsigned short>((saved_ & ~0x300) | 0x200);
+        __asm__ volatile("fldcw %0" : : "m"(doublePrecision));
+#endif
+    }
+    ~X87DoublePrecision() {
+#if defined(__i386__)
+        __asm__ volatile("fldcw %0" : : "m"(saved_));
+#endif
+    }
+
+private:
+    unsigned short saved_ = 0;
+};
+
 // As luaL_newstate's: an error outside any protected call has nowhere to go, so it is
 // written out and Lua aborts the process.
 int ReportPanic(lua_State* L) {
@@ -95,6 +119,7 @@ bool ReportLuaError(lua_State* L) {
 int OpenAssetFileStates() { return openStates; }
 
 bool LoadAssetFile(const char* path, AssetTableReader tableReader, void* context) {
+    const X87DoublePrecision precision;
     StateLimits limits;
     lua_State* L = OpenState(&limits);
     if (L == nullptr) {
