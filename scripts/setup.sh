@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Installs everything the build, the demo and the tests need on a bare Debian 12 machine,
 # then fetches and checks the Lua 5.2 source. Safe to run again: it only does what is missing.
+# With --i686-root it also builds, once per machine, the emulated 32-bit root in which the
+# shipping i686 build is tested (scripts/i686-root.sh).
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")/.." && pwd)
@@ -14,6 +16,7 @@ packages=(
   mingw-w64-i686-dev mingw-w64-x86-64-dev
   wine64 libwine xvfb xauth x11-utils xdotool imagemagick libgl1-mesa-dri
   googletest g++ dpkg-dev
+  qemu-user-static debootstrap
 )
 
 sudo_if_needed() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }
@@ -53,3 +56,9 @@ if [ ! -f "$lua_dir/lua5.2-5.2.4/src/lua.h" ]; then
   tar -xzf "$lua_dir/$lua_archive" -C "$lua_dir"
 fi
 echo "setup: ready (Lua source in $lua_dir/lua5.2-5.2.4)"
+if [ "${1:-}" = "--i686-root" ]; then
+  . "$here/scripts/i686-root.sh"
+  i686_root_ready
+  i686_root_unmount
+  echo "setup: 32-bit root ready in $i686_root"
+fi

@@ -1,0 +1,131 @@
+#!/usr/bin/env bash
+# Sourced. The 32-bit Debian root in which the shipping i686 build runs under 32-bit Wine,
+# emulated by qemu-user: nothing i386 goes into the host system, and the host's own 64-bit
+# Wine is left alone. The root is built once per machine, outside any checkout.
+#
+#   i686_root_ready         builds whatever is missing (root, packages, prefix); idempotent
+#   i686_root_mount         binds /proc, /sys, /dev, /dev/pts and /tmp into the root
+#   i686_root_unmount       undoes i686_root_mount
+#   i686_root_kill          ends every process running in the root
+#
+# MIRELTH_I686_ROOT names the root (default /var/cache/mirelth/i686-root).
+
+i686_root=${MIRELTH_I686_ROOT:-/var/cache/mirelth/i686-root}
+# Bump when the recipe below changes, so that machines rebuild what it makes.
+i686_recipe=2
+i686_packages=(wine wine32 wine32-preloader libgl1 libgl1-mesa-dri libglx-mesa0 libxcomposite1 libxcursor1
+  libxfixes3 libxi6 libxinerama1 libxrandr2 libxrender1 libxxf86vm1 fonts-wine libgnutls30
+  libdbus-1-3 procps)
+
+i686_as_root() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }
+
+i686_log() { echo "i686-root: $*"; }
+
+# qemu-user runs the root's 32-bit programs; binfmt_misc hands them to it, also inside a chroot
+# (the F flag opens the interpreter when the entry is registered).
+i686_binfmt() {
+  local dir=/proc/sys/fs/binfmt_misc
+  [ -e "$dir/register" ] || i686_as_root mount -t binfmt_misc binfmt_misc "$dir"
+  [ -e "$dir/qemu-i386" ] && return 0
+  i686_as_root sh -c "echo ':qemu-i386:M::\\x7fELF\\x01\\x01\\x01\\x00\\x00\\x00\\x00\\x00\\x00\\x00\\x00\\x00\\x02\\x00\\x03\\x00:\\xff\\xff\\xff\\xff\\xff\\xfe\\xfe\\x00\\xff\\xff\\xff\\xff\\xff\\xff\\xff\\xff\\xfe\\xff\\xff\\xff:/usr/bin/qemu-i386-static:F' > $dir/register"
+}
+
+# The host's Debian mirror, so that the root comes from the same place as the host's packages.
+i686_mirror() {
+  local uri
+  uri=$(grep -h -E '^URIs:|^deb ' /etc/apt/sources.list.d/*.sources /etc/apt/sources.list 2>/dev/null |
+        grep -v security | head -n1 | sed -E 's/^URIs:[[:space:]]*//; s/^deb (\[[^]]*\] )?//; s/ .*//')
+  echo "${uri:-http://deb.debian.org/debian}"
+}
+
+i686_root_mount() {
+  local m
+  for m in proc sys dev dev/pts tmp; do
+    mountpoint -q "$i686_root/$m" || i686_as_root mount --bind "/$m" "$i686_root/$m"
+  done
+}
+
+# Ends every process running in the root: a Wine process still starting has not met the
+# server yet, so stopping the server does not end it.
+i686_root_kill() {
+  local p
+  for p in /proc/[0-9]*; do
+    [ "$(readlink "$p/root" 2>/dev/null)" = "$i686_root" ] && kill -9 "${p#/proc/}" 2>/dev/null
+  done
+  return 0
+}
+
+i686_root_unmount() {
+  local m
+  for m in tmp dev/pts dev sys proc; do
+    mountpoint -q "$i686_root/$m" && i686_as_root umount -l "$i686_root/$m"
+  done
+  return 0
+}
+
+# Environment of every 32-bit Wine run; the prefix lives in the root. Under emulation the bus
+# drivers for game controllers and USB devices poll at full speed for ever, taking a core from
+# the program: this program needs neither.
+i686_env=(HOME=/root WINEPREFIX=/root/.wine WINEDEBUG=-all
+  "WINEDLLOVERRIDES=mscoree,mshtml,winedbg.exe,winebus.sys,wineusb.sys=d")
+
+i686_root_ready() {
+  local stamp=$i686_root/.mirelth-recipe start lock
+  i686_binfmt
+  [ "$(cat "$stamp" 2>/dev/null)" = "$i686_recipe" ] && return 0
+  # Two runs on one machine must not build the root at the same time.
+  i686_as_root mkdir -p "$(dirname "$i686_root")"
+  exec {lock}>"$(dirname "$i686_root")/i686-root.lock"
+  flock "$lock"
+  [ "$(cat "$stamp" 2>/dev/null)" = "$i686_recipe" ] && { exec {lock}>&-; return 0; }
+  start=$SECONDS
+  if [ ! -x "$i686_root/usr/bin/apt-get" ] || [ ! -f "$i686_root/.debootstrap-done" ]; then
+    i686_log "building a 32-bit Debian 12 root in $i686_root (a few minutes, once per machine)"
+    i686_as_root rm -rf "$i686_root.partial"
+    i686_as_root debootstrap --arch=i386 --variant=minbase bookworm "$i686_root.partial" \
+      "$(i686_mirror)" >/dev/null
+    i686_as_root rm -rf "$i686_root"
+    i686_as_root mv "$i686_root.partial" "$i686_root"
+    i686_as_root touch "$i686_root/.debootstrap-done"
+    i686_log "root made in $((SECONDS - start)) s"
+  fi
+  local mirror
+  mirror=$(i686_mirror)
+  i686_as_root tee "$i686_root/etc/apt/sources.list" >/dev/null <<SOURCES
+deb $mirror bookworm main
+deb $mirror bookworm-updates main
+deb http://deb.debian.org/debian-security bookworm-security main
+SOURCES
+  i686_as_root cp /etc/resolv.conf "$i686_root/etc/resolv.conf"
+  i686_root_mount
+  if [ "$(cat "$i686_root/.packages-done" 2>/dev/null)" != "${i686_packages[*]}" ]; then
+    i686_log "installing 32-bit Wine and Mesa in the root"
+    i686_as_root chroot "$i686_root" apt-get update -qq
+    i686_as_root chroot "$i686_root" env DEBIAN_FRONTEND=noninteractive \
+      apt-get install -y -qq --no-install-recommends "${i686_packages[@]}" >/dev/null
+    i686_as_root chroot "$i686_root" apt-get clean
+    echo "${i686_packages[*]}" | i686_as_root tee "$i686_root/.packages-done" >/dev/null
+    i686_log "packages installed after $((SECONDS - start)) s"
+  fi
+  if [ ! -f "$i686_root/root/.wine/system.reg" ]; then
+    i686_log "creating the 32-bit Wine prefix"
+    i686_make_prefix || return 1
+    i686_log "prefix made after $((SECONDS - start)) s"
+  fi
+  echo "$i686_recipe" | i686_as_root tee "$stamp" >/dev/null
+  exec {lock}>&-
+}
+
+# wineboot with the preloader: it draws nothing, and the preloader spares it the slow start.
+# wineboot's first process may give up early while its children finish the prefix, so wait
+# for the server to end before trusting the prefix.
+i686_make_prefix() {
+  i686_as_root rm -rf "$i686_root/root/.wine"
+  i686_as_root timeout 1800 chroot "$i686_root" env "${i686_env[@]}" wine wineboot -i \
+    </dev/null >/dev/null 2>&1 || true
+  i686_as_root timeout 1800 chroot "$i686_root" env "${i686_env[@]}" wineserver -w || true
+  if [ ! -f "$i686_root/root/.wine/system.reg" ]; then
+    echo "i686-root: the 32-bit Wine prefix was not created" >&2
+    return 1
+  fi
+}

@@ -1,0 +1,110 @@
+#!/usr/bin/env bash
+# The shipping 32-bit program, run as a user would under 32-bit Wine in the emulated root:
+#   drive_shipping_build.sh PROGRAM BUILD_DIR
+# Two runs start together, since each takes a minute or more to start: the first is checked on
+# its picture and quit with Escape then Yes (status 1), the second is closed with Alt+F4
+# (status 0). Neither may show a message box or write to standard error.
+set -u
+. "$(dirname "$0")/root_run.sh"
+. "$here/../support/x_session.sh"
+out=$2/i686-program
+rm -rf "$out"; mkdir -p "$out"
+folder=$(stage "$2" "$1") || { echo "FAIL: could not stage the program"; exit 1; }
+pids=()
+fail() {
+  echo "FAIL: $*" >&2
+  for p in "${pids[@]}"; do kill_tree "$p"; done
+  exit 1
+}
+trap 'rm -rf "$folder"' EXIT
+
+for run in escape close; do
+  run_in_root "$folder" "$(basename "$1")" "$out/$run.stdout" "$out/$run.stderr" &
+  pids+=($!)
+done
+escape_pid=${pids[0]} close_pid=${pids[1]}
+
+# The main window of run $1 (a process id), within the time a start takes here.
+program_window() {
+  local deadline=$((SECONDS + 700)) id
+  while [ $SECONDS -lt $deadline ]; do
+    kill -0 "$1" 2>/dev/null || return 1
+    id=$(wait_program_window "Bexa's Mirelth Game" "$1") && { echo "$id"; return 0; }
+  done
+  return 1
+}
+
+# Visible windows of run $1 other than its main window $2: a message box is one.
+other_windows() {
+  local id
+  for id in $(xdotool search --onlyvisible --name . 2>/dev/null); do
+    [ "$id" = "$2" ] && continue
+    descends_from "$(xdotool getwindowpid "$id" 2>/dev/null)" "$1" &&
+      echo "\"$(xdotool getwindowname "$id" 2>/dev/null)\""
+  done
+}
+
+# Waits until run $1's window $2 shows a presented frame: a black sky above a lit plane.
+# A box opened during start-up holds back the first frame, and is reported by its caption.
+wait_first_frame() {
+  local deadline=$((SECONDS + 300)) boxes
+  while [ $SECONDS -lt $deadline ]; do
+    boxes=$(other_windows "$1" "$2")
+    [ -n "$boxes" ] && fail "a message box appeared: $boxes"
+    timeout 20 import -display "$DISPLAY" -window "$2" "$out/$3.png" 2>/dev/null &&
+      awk -v sky="$(band_mean "$out/$3.png" 10 150)" -v floor="$(band_mean "$out/$3.png" 500 90)" \
+        'BEGIN { exit !(sky < 0.02 && floor > 0.1) }' && return 0
+    sleep 1
+  done
+  fail "no frame was presented in run $3"
+}
+
+# Mean red, green and blue (0 to 1) of a rectangle of client pixels: FILE X Y WIDTH HEIGHT.
+rgb_mean() {
+  convert "$1" -crop "$4x$5+$(( $2 + 2 ))+$(( $3 + 2 ))" +repage -scale 1x1\! \
+    -format '%[fx:r] %[fx:g] %[fx:b]' info:
+}
+
+# Exit status of run $1, waiting for it to end.
+wait_run() {
+  local deadline=$((SECONDS + 180))
+  while kill -0 "$1" 2>/dev/null; do
+    [ $SECONDS -lt $deadline ] || fail "run $2 did not end"
+    sleep 1
+  done
+  wait "$1"
+}
+
+escape_window=$(program_window "$escape_pid") || fail "the main window of the first run did not appear"
+close_window=$(program_window "$close_pid") || fail "the main window of the second run did not appear"
+echo "windows after $SECONDS s"
+wait_first_frame "$escape_pid" "$escape_window" escape
+wait_first_frame "$close_pid" "$close_window" close
+echo "first frames after $SECONDS s"
+
+# The plane's material makes its texture cool (0.5, 0.75, 1): blue well above red. The raw
+# texture would have them equal.
+read -r red green blue <<<"$(rgb_mean "$out/escape.png" 100 480 600 100)"
+echo "plane: red $red, green $green, blue $blue"
+awk -v r="$red" -v b="$blue" 'BEGIN { exit !(b > 0.05 && b > 1.6 * r) }' ||
+  fail "the plane does not show its colour modifier (red $red, blue $blue)"
+
+focus "$escape_window"
+xdotool key Escape
+prompt=
+for _ in 1 2 3 4 5 6; do prompt=$(wait_window "Exit Program?") && break; done
+[ -n "$prompt" ] || fail "Escape opened no prompt"
+focus "$prompt"
+xdotool key Return
+focus "$close_window"
+xdotool key alt+F4
+
+status=0; wait_run "$escape_pid" escape || status=$?
+[ "$status" -eq 1 ] || fail "Escape then Yes: the program $(describe_status "$status"), not 1"
+status=0; wait_run "$close_pid" close || status=$?
+[ "$status" -eq 0 ] || fail "Alt+F4: the program $(describe_status "$status"), not 0"
+for run in escape close; do
+  errors=$(own_errors "$out/$run.stderr")
+  [ -z "$errors" ] || fail "run $run wrote to standard error: $errors"
+done
+echo "PASS after $SECONDS s"

@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# The 32-bit number checks in one 32-bit Wine process: run_numbers.sh TEST_EXE BUILD_DIR
+set -u
+. "$(dirname "$0")/root_run.sh"
+folder=$(stage "$2" "$1") || { echo "FAIL: could not stage the test"; exit 1; }
+trap 'rm -rf "$folder"' EXIT
+status=0
+run_in_root "$folder" "$(basename "$1")" "$folder/stdout.txt" "$folder/stderr.txt" || status=$?
+cat "$folder/stdout.txt"
+errors=$(own_errors "$folder/stderr.txt")
+[ -n "$errors" ] && { echo "standard error:"; echo "$errors"; }
+if [ "$status" -ne 0 ] || ! grep -q '^\[  PASSED  \]' "$folder/stdout.txt"; then
+  echo "FAIL: the number checks $(describe_status "$status")"
+  exit 1
+fi
