@@ -1,6 +1,7 @@
 #include "material/shader_program.h"
 
 #include <cstdlib>
+#include <cstring>
 #include <sstream>
 
 #include <windows.h>
@@ -66,7 +67,7 @@ bool ReadOpenFile(HANDLE file, const char* path, void** outBuffer, std::string* 
 // The structure is checked for the kind the file declares: a well-formed shader of the
 // other kind gets through and is refused by the shader's creation with its own report.
 bool CheckShaderBytes(const void* bytes, uint32_t size, uint32_t expectedVersionType,
-                      const char* path, std::string* description) {
+                      const char* path, std::string* description, ShaderTokenFacts* facts) {
     uint32_t versionType = expectedVersionType;
     if (size >= sizeof(uint32_t)) {
         const uint32_t declared = *static_cast<const uint32_t*>(bytes) >> 16;
@@ -75,7 +76,7 @@ bool CheckShaderBytes(const void* bytes, uint32_t size, uint32_t expectedVersion
         }
     }
     std::string whyNot;
-    if (CheckShaderTokens(bytes, size, versionType, &whyNot)) return true;
+    if (CheckShaderTokens(bytes, size, versionType, &whyNot, facts)) return true;
     std::ostringstream text;
     text << "The shader file " << path << " is not a usable compiled shader: " << whyNot;
     *description = text.str();
@@ -84,16 +85,35 @@ bool CheckShaderBytes(const void* bytes, uint32_t size, uint32_t expectedVersion
 
 // Reads and checks one shader file. On failure shows the description with `caption`.
 bool ReadCheckedShader(const std::string& path, uint32_t expectedVersionType,
-                       const char* caption, void** bytes, uint32_t* size) {
+                       const char* caption, void** bytes, ShaderTokenFacts* facts) {
     std::string description;
-    if (ReadShaderFile(path.c_str(), bytes, &description, size) &&
-        CheckShaderBytes(*bytes, *size, expectedVersionType, path.c_str(), &description)) {
+    uint32_t size = 0;
+    if (ReadShaderFile(path.c_str(), bytes, &description, &size) &&
+        CheckShaderBytes(*bytes, size, expectedVersionType, path.c_str(), &description, facts)) {
         return true;
     }
     std::free(*bytes);
     *bytes = nullptr;
     MessageBoxA(GraphicsState.renderingWindow, description.c_str(), caption, MB_ICONERROR);
     return false;
+}
+
+// D3DX finds the constant table by stepping over comment blocks only, taking every other
+// word for an instruction token: a literal or operand word that looks like a comment token
+// sends it anywhere. So it gets the checked table alone, between the version and end tokens.
+void ReadConstantTable(const void* bytes, const ShaderTokenFacts& facts,
+                       ID3DXConstantTable** table) {
+    const DWORD* tokens = static_cast<const DWORD*>(bytes);
+    const size_t words = facts.tableWords + 2;
+    DWORD* stream = static_cast<DWORD*>(std::malloc(words * sizeof(DWORD)));
+    if (stream == nullptr) return;
+    stream[0] = tokens[0];
+    if (facts.tableWords > 0) {
+        std::memcpy(stream + 1, tokens + facts.tableWord, facts.tableWords * sizeof(DWORD));
+    }
+    stream[words - 1] = 0x0000FFFF;
+    D3DXGetShaderConstantTable(stream, table);
+    std::free(stream);
 }
 }  // namespace
 
@@ -127,16 +147,16 @@ bool ReadShaderFile(const char* path, void** outBuffer, std::string* outErrorMes
 
 bool Material::LoadFragmentShader() {
     void* bytes = nullptr;
-    uint32_t size = 0;
+    ShaderTokenFacts facts;
     if (!ReadCheckedShader(fragmentShaderPath, kPixelShaderVersionType, "No Fragment Shader",
-                           &bytes, &size)) {
+                           &bytes, &facts)) {
         return false;
     }
     const DWORD* tokens = static_cast<const DWORD*>(bytes);
     const HRESULT created = GraphicsState.device->CreatePixelShader(tokens, &fragmentShader);
     // The table comes from the bytes, not from the shader, so it is read even when the
     // creation failed.
-    D3DXGetShaderConstantTable(tokens, &fragmentConstantTable);
+    ReadConstantTable(bytes, facts, &fragmentConstantTable);
     if (fragmentConstantTable != nullptr) {
         colorModifierHandle = fragmentConstantTable->GetConstantByName(nullptr, "g_colorModifier");
         D3DXHANDLE sampler = fragmentConstantTable->GetConstantByName(nullptr, "g_color_sampler");
@@ -156,14 +176,14 @@ bool Material::LoadFragmentShader() {
 
 bool Material::LoadVertexShader() {
     void* bytes = nullptr;
-    uint32_t size = 0;
+    ShaderTokenFacts facts;
     if (!ReadCheckedShader(vertexShaderPath, kVertexShaderVersionType, "No Vertex Shader", &bytes,
-                           &size)) {
+                           &facts)) {
         return false;
     }
     const DWORD* tokens = static_cast<const DWORD*>(bytes);
     const HRESULT created = GraphicsState.device->CreateVertexShader(tokens, &vertexShader);
-    D3DXGetShaderConstantTable(tokens, &vertexConstantTable);
+    ReadConstantTable(bytes, facts, &vertexConstantTable);
     if (vertexConstantTable != nullptr) {
         worldToViewHandle =
             vertexConstantTable->GetConstantByName(nullptr, "g_transform_worldToView");

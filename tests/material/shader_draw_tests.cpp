@@ -5,10 +5,13 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "material/material.h"
 #include "material_test_support.h"
+#include "shaders/shader_corpus.h"
 #include "support/capture.h"
 #include "support/temp_folder.h"
 #include "support/test_device.h"
@@ -69,14 +72,99 @@ uint32_t Expected(uint32_t texel) {
     return result;
 }
 
-class ShaderDrawTest : public DeviceTest {};
+// The standard shaders' work in other models, for the standard constant tables.
+const char VertexSM1[] = R"(vs_1_1
+dcl_position v0
+dcl_color v1
+dcl_texcoord v2
+m4x4 r0, v0, c0
+m4x4 r1, r0, c4
+m4x4 oPos, r1, c8
+mov oD0, v1
+mov oT0.xy, v2
+)";
+const char VertexSM2x[] = R"(vs_2_x
+dcl_position v0
+dcl_color v1
+dcl_texcoord v2
+m4x4 r0, v0, c0
+m4x4 r1, r0, c4
+m4x4 oPos, r1, c8
+mov oD0, v1
+mov oT0.xy, v2
+)";
+const char VertexSM3[] = R"(vs_3_0
+dcl_position v0
+dcl_color v1
+dcl_texcoord v2
+dcl_position o0
+dcl_color o1
+dcl_texcoord o2.xy
+m4x4 r0, v0, c0
+m4x4 r1, r0, c4
+m4x4 o0, r1, c8
+mov o1, v1
+mov o2.xy, v2
+)";
+const char PixelSM11[] = "ps_1_1\ntex t0\nmul r0, t0, v0\nmul r0.rgb, r0, c0\n";
+const char PixelSM12[] = "ps_1_2\ntex t0\nmul r0, t0, v0\nmul r0.rgb, r0, c0\n";
+const char PixelSM13[] = "ps_1_3\ntex t0\nmul r0, t0, v0\nmul r0.rgb, r0, c0\n";
+const char PixelSM14[] = "ps_1_4\ntexld r0, t0\nmul r0, r0, v0\nmul r0.rgb, r0, c0\n";
+const char PixelSM2x[] = R"(ps_2_x
+dcl v0
+dcl t0.xy
+dcl_2d s0
+texld r0, t0, s0
+mul r0, r0, v0
+mul r0.xyz, r0, c0
+mov oC0, r0
+)";
+const char PixelSM3[] = R"(ps_3_0
+dcl_color v0
+dcl_texcoord v1.xy
+dcl_2d s0
+texld r0, v1, s0
+mul r0, r0, v0
+mul r0.xyz, r0, c0
+mov oC0, r0
+)";
 
-TEST_F(ShaderDrawTest, QuadShowsTexelTimesVertexColorTimesModifier) {
+// Assembles `source` (null: the standard shader itself) with the standard table of its kind.
+std::string ShaderFile(TempFolder& folder, const char* source, const char* standardPath,
+                       const char* name) {
+    if (source == nullptr) return standardPath;
+    const std::string standard = ReadWholeFile(standardPath);
+    std::string errors;
+    const std::string tokens = AssembleShader(source, &errors);
+    EXPECT_FALSE(tokens.empty()) << errors;
+    return folder.Write(name, WithConstantTableOf(tokens, standard));
+}
+
+struct ShaderPair {
+    const char* name;
+    const char* vertex;  // null: the standard shader
+    const char* pixel;
+};
+
+class ShaderDrawTest : public DeviceTest, public ::testing::WithParamInterface<ShaderPair> {};
+
+TEST_P(ShaderDrawTest, QuadShowsTexelTimesVertexColorTimesModifier) {
     TempFolder folder;
     StandardErrorCapture errors;
     Material material;
-    const std::string path =
-        folder.Write("draw.material", StandardMaterialText("g_colorModifier = { 1, 0.5, 0.75 }"));
+    std::string text = StandardMaterialText("g_colorModifier = { 1, 0.5, 0.75 }");
+    for (const auto& shader :
+         {std::make_pair(StandardVertexShaderPath,
+                         ShaderFile(folder, GetParam().vertex, StandardVertexShaderPath, "v.shader")),
+          std::make_pair(StandardFragmentShaderPath,
+                         ShaderFile(folder, GetParam().pixel, StandardFragmentShaderPath, "p.shader"))}) {
+        const size_t at = text.find(shader.first);
+        ASSERT_NE(at, std::string::npos);
+        std::string path = shader.second;
+        for (char& c : path) if (c == '\\') c = '/';
+        text.replace(at, std::strlen(shader.first), path);
+    }
+    const std::string path = folder.Write("draw.material", text);
     ASSERT_TRUE(material.Load(path.c_str()));
     ASSERT_TRUE(material.LoadFragmentShader());
     ASSERT_TRUE(material.LoadVertexShader());
@@ -163,4 +251,15 @@ TEST_F(ShaderDrawTest, QuadShowsTexelTimesVertexColorTimesModifier) {
     EXPECT_GE(compared, 32);
     EXPECT_EQ(errors.Text(), "");
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    EveryModel, ShaderDrawTest,
+    ::testing::Values(ShaderPair{"standard", nullptr, nullptr},
+                      ShaderPair{"vs_1_1_ps_1_1", VertexSM1, PixelSM11},
+                      ShaderPair{"vs_1_1_ps_1_2", VertexSM1, PixelSM12},
+                      ShaderPair{"vs_1_1_ps_1_3", VertexSM1, PixelSM13},
+                      ShaderPair{"vs_1_1_ps_1_4", VertexSM1, PixelSM14},
+                      ShaderPair{"vs_2_x_ps_2_x", VertexSM2x, PixelSM2x},
+                      ShaderPair{"vs_3_0_ps_3_0", VertexSM3, PixelSM3}),
+    [](const ::testing::TestParamInfo<ShaderPair>& info) { return std::string(info.param.name); });
 }  // namespace

@@ -1,12 +1,15 @@
 // The built shaders on a real device: both are created, and what the constant tables write
 // lands in the registers that the code reads, laid out the way the code reads them.
+#include "material/material.h"
 #include "material/shader_tokens.h"
+#include "shader_corpus.h"
 #include "support/temp_folder.h"
 #include "support/test_device.h"
 
 #include <d3dx9.h>
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 
 namespace {
@@ -86,6 +89,68 @@ TEST_F(ShaderDevice, BothShadersAreCreatedAndTheirConstantsLandWhereTheCodeReads
     IDirect3DPixelShader9* wrongKind = nullptr;
     EXPECT_TRUE(FAILED(Device()->CreatePixelShader(vertexTokens, &wrongKind)));
     if (wrongKind) wrongKind->Release();
+}
+
+// Every model's every instruction and register, as the checker lets them through, is
+// created by the device (up to the models the device takes), with or without a table.
+TEST_F(ShaderDevice, EveryModelOfTheCorpusIsCreated) {
+    D3DCAPS9 caps = {};
+    ASSERT_EQ(Device()->GetDeviceCaps(&caps), D3D_OK);
+    const std::string vertexDonor = ReadWholeFile("data/standard_vertex.shader");
+    const std::string pixelDonor = ReadWholeFile("data/standard_fragment.shader");
+    int created = 0;
+    for (size_t i = 0; i < ShaderCorpusSize; ++i) {
+        SCOPED_TRACE(ShaderCorpus[i].name);
+        std::string errors;
+        const std::string bare = AssembleShader(ShaderCorpus[i].source, &errors);
+        if (bare.empty()) {
+            ADD_FAILURE() << errors;
+            continue;
+        }
+        uint32_t version = 0;
+        std::memcpy(&version, bare.data(), 4);
+        const bool vertex = (version >> 16) == kVertexShaderVersionType;
+        if ((version & 0xFFFF) > ((vertex ? caps.VertexShaderVersion : caps.PixelShaderVersion) & 0xFFFF)) {
+            continue;
+        }
+        for (const std::string& tokens :
+             {bare, WithConstantTableOf(bare, vertex ? vertexDonor : pixelDonor)}) {
+            std::string why;
+            ASSERT_TRUE(CheckShaderTokens(tokens.data(), tokens.size(), version >> 16, &why)) << why;
+            const DWORD* code = reinterpret_cast<const DWORD*>(tokens.data());
+            IUnknown* shader = nullptr;
+            const HRESULT result =
+                vertex ? Device()->CreateVertexShader(code, reinterpret_cast<IDirect3DVertexShader9**>(&shader))
+                       : Device()->CreatePixelShader(code, reinterpret_cast<IDirect3DPixelShader9**>(&shader));
+            EXPECT_EQ(result, D3D_OK);
+            if (shader) shader->Release();
+            ++created;
+        }
+    }
+    EXPECT_EQ(created, static_cast<int>(2 * ShaderCorpusSize)) << "models above the device's were left out";
+}
+
+// A literal that reads like a comment token to D3DX's own walk over the tokens (it takes
+// every word that is not a comment for an instruction token) would send that walk far past
+// the file; the program's loader finds the table all the same.
+TEST_F(ShaderDevice, LiteralsThatLookLikeCommentsLoadWithTheirConstantTable) {
+    TempFolder folder;
+    const std::string standard = ReadWholeFile("data/standard_fragment.shader");
+    uint32_t comment = 0;
+    std::memcpy(&comment, standard.data() + 4, 4);
+    const size_t afterTable = 4 * (2 + (comment >> 16));
+    for (uint32_t literal : {0x7FFFFFFEu, 0x3F80FFFEu, 0x0000FFFFu}) {
+        SCOPED_TRACE(literal);
+        const uint32_t def[6] = {0x05000051, 0xA00F001F, literal, 0x42415443, literal, literal};
+        std::string file = standard;
+        file.insert(afterTable, reinterpret_cast<const char*>(def), sizeof def);
+        Material material;
+        material.fragmentShaderPath = folder.Write("literal.shader", file);
+        EXPECT_TRUE(material.LoadFragmentShader());
+        EXPECT_NE(material.fragmentShader, nullptr);
+        EXPECT_NE(material.colorModifierHandle, nullptr);
+    }
+    EXPECT_TRUE(boxes_.Boxes().empty());
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // Every check runs on a copy that ends right at a page the process may not touch, so a
 // read past the end crashes the test instead of passing unnoticed.
 #include "material/shader_tokens.h"
+#include "shader_corpus.h"
 #include "support/temp_folder.h"
 
 #include <gtest/gtest.h>
@@ -53,10 +54,10 @@ private:
 };
 
 // The reason CheckShaderTokens gives for `bytes`, or "accepted".
-std::string Verdict(const std::string& bytes, uint32_t kind) {
+std::string Verdict(const std::string& bytes, uint32_t kind, ShaderTokenFacts* facts = nullptr) {
     GuardedBytes guarded(bytes);
     std::string why = "(no reason given)";
-    if (CheckShaderTokens(guarded.Data(), guarded.Size(), kind, &why)) return "accepted";
+    if (CheckShaderTokens(guarded.Data(), guarded.Size(), kind, &why, facts)) return "accepted";
     return why;
 }
 
@@ -135,8 +136,16 @@ TEST_F(ShaderTokens, NamesWhereATruncatedFileEnds) {
 TEST_F(ShaderTokens, RefusesForeignBytes) {
     EXPECT_EQ(Verdict("return { texture = \"a.bmp\" }\n", kVertexShaderVersionType),
               "the file does not begin with a shader version token");
-    EXPECT_EQ(Verdict(Words({0xFFFE0101, 0x0000FFFF}), kVertexShaderVersionType),
-              "the shader is not shader model 2 or 3");
+    EXPECT_EQ(Verdict(Words({0xFFFE0104, 0x0000FFFF}), kVertexShaderVersionType),
+              "the shader is of a model Direct3D 9 does not take");
+    EXPECT_EQ(Verdict(Words({0xFFFF0400, 0x0000FFFF}), kPixelShaderVersionType),
+              "the shader is of a model Direct3D 9 does not take");
+    // An opcode no model has, and one that pixel shaders do not have.
+    EXPECT_EQ(Verdict(Words({0xFFFE0300, 0x00000070, 0x0000FFFF}), kVertexShaderVersionType),
+              "an instruction the shader model does not have");
+    EXPECT_EQ(Verdict(Words({0xFFFF0300, 0x0200002E, 0x80010000, 0x80E40000, 0x0000FFFF}),
+                      kPixelShaderVersionType),
+              "an instruction the shader model does not have");
     // An operand count that claims more words than there are.
     EXPECT_EQ(Verdict(Words({0xFFFF0200, 0x0F000001, 0x0000FFFF}), kPixelShaderVersionType),
               "an instruction runs past the end of the file");
@@ -197,6 +206,141 @@ TEST_F(ShaderTokens, RefusesAConstantTableThatPointsOutsideItsBlock) {
     SetWordAt(&file, colorModifier + 4, fragmentBlock - 8);
     EXPECT_EQ(Verdict(file, kPixelShaderVersionType),
               "the constant table points outside its comment block");
+}
+
+// Wine's assembler makes every model; the checker takes each, with and without the
+// standard shaders' constant table in front.
+TEST_F(ShaderTokens, AcceptsEveryInstructionAndRegisterOfEveryModel) {
+    for (size_t i = 0; i < ShaderCorpusSize; ++i) {
+        SCOPED_TRACE(ShaderCorpus[i].name);
+        std::string errors;
+        const std::string tokens = AssembleShader(ShaderCorpus[i].source, &errors);
+        if (tokens.empty()) {
+            ADD_FAILURE() << errors;
+            continue;
+        }
+        const uint32_t kind = WordAt(tokens, 0) >> 16;
+        const std::string& donor = kind == kVertexShaderVersionType ? vertex_ : fragment_;
+        EXPECT_EQ(Verdict(tokens, kind), "accepted");
+        ShaderTokenFacts facts;
+        EXPECT_EQ(Verdict(WithConstantTableOf(tokens, donor), kind, &facts), "accepted");
+        EXPECT_EQ(facts.tableWord, 1u);
+        EXPECT_EQ(facts.tableWords, 1u + (WordAt(donor, 1) >> 16));
+    }
+    // Wine's assembler gets these two forms wrong: ps_2_0 sincos r0.xy, r1.x, c0, c1 and
+    // vs_3_0 sgn r0, r1.
+    EXPECT_EQ(Verdict(Words({0xFFFF0200, 0x04000025, 0x80030000, 0x80000001, 0xA0E40000,
+                             0xA0E40001, 0x0000FFFF}), kPixelShaderVersionType), "accepted");
+    EXPECT_EQ(Verdict(Words({0xFFFE0300, 0x02000022, 0x800F0000, 0x80E40001, 0x0000FFFF}),
+                      kVertexShaderVersionType), "accepted");
+}
+
+// Literals of any bit pattern are well-formed, even those that read like a comment token,
+// an end token or "CTAB" to a reader that takes every word for a token.
+TEST_F(ShaderTokens, AcceptsLiteralsOfAnyBitPattern) {
+    const size_t afterTable = 2 + (WordAt(fragment_, 1) >> 16);
+    for (uint32_t literal : {0x0000FFFEu, 0x7FFFFFFEu, 0x3F80FFFEu, 0x0000FFFFu, 0x42415443u,
+                             0xFFFFFFFFu, 0x80000000u, 0xFFFF0200u}) {
+        SCOPED_TRACE(literal);
+        std::string file = fragment_;
+        // def c31, literal, "CTAB", literal, literal
+        file.insert(afterTable * 4, Words({0x05000051, 0xA00F001F, literal, 0x42415443, literal,
+                                           literal}));
+        ShaderTokenFacts facts;
+        EXPECT_EQ(Verdict(file, kPixelShaderVersionType, &facts), "accepted");
+        EXPECT_EQ(facts.tableWord, 1u);
+    }
+}
+
+// Constant tables whose offsets all stay inside the block, but which D3DX would follow
+// without end (cycles), to a depth that overflows its stack, or into a tree exponential in
+// the table's size (shared records). The check refuses them, and its work stays within a
+// fixed multiple of the file's size however they grow; tables D3DX reads in linear time
+// pass.
+TEST_F(ShaderTokens, ChecksEveryConstantTableInWorkLinearInItsSize) {
+    const char* const expand = "the constant table's types expand to far more constants than it holds";
+    const char* const deep = "the constant table's types nest too deeply or contain themselves";
+    const char* const outside = "the constant table points outside its comment block";
+    const char* const shape =
+        "the constant table gives a constant the program sets a shape it cannot take";
+    struct Shape {
+        const char* name;
+        const char* verdict;
+        void (*make)(ConstantTableMaker& table, size_t bytes);
+    };
+    const Shape shapes[] = {
+        {"a structure that contains itself", deep,
+         [](ConstantTableMaker& t, size_t) {
+             const uint32_t name = t.String("s");
+             const uint32_t self = t.Type(5, 1, 4, 1, 1, 0);
+             t.SetWord(self + 12, t.Members(1, name, self));
+             t.Constant(0, name, 2, 0, 1, self);
+         }},
+        {"thirty levels of two members sharing one record", expand,
+         [](ConstantTableMaker& t, size_t) {
+             const uint32_t name = t.String("m");
+             uint32_t below = t.Type(1, 1, 4, 1);
+             for (int level = 0; level < 30; ++level) below = t.Type(5, 1, 4, 1, 2, t.Members(2, name, below));
+             t.Constant(0, name, 2, 0, 1, below);
+         }},
+        {"every constant an array of 65535 shared elements", expand,
+         [](ConstantTableMaker& t, size_t) {
+             const uint32_t name = t.String("a");
+             const uint32_t array = t.Type(1, 1, 4, 65535);
+             for (size_t i = 0; i < 4; ++i) t.Constant(i, name, 2, 0, 1, array);
+         }},
+        {"an array of structures of many shared members", expand,
+         [](ConstantTableMaker& t, size_t bytes) {
+             const uint32_t name = t.String("b");
+             const uint32_t member = t.Type(0, 1, 1, 1);
+             const uint16_t count = static_cast<uint16_t>(bytes / 16 < 65535 ? bytes / 16 : 65535);
+             const uint32_t members = t.Members(count, name, member);
+             t.Constant(0, name, 2, 0, 1, t.Type(5, 1, 1, 65535, count, members));
+         }},
+        {"a structure of 65535 members past the block", outside,
+         [](ConstantTableMaker& t, size_t) {
+             const uint32_t name = t.String("c");
+             t.Constant(0, name, 2, 0, 1, t.Type(5, 1, 1, 1, 65535, t.Words(4, 0)));
+         }},
+        {"a colour modifier of sixteen rows", shape,
+         [](ConstantTableMaker& t, size_t) {
+             t.Constant(0, t.String("g_colorModifier"), 2, 0, 1, t.Type(2, 16, 1, 1));
+         }},
+        {"a transform made a structure", shape,
+         [](ConstantTableMaker& t, size_t) {
+             const uint32_t name = t.String("g_transform_modelToWorld");
+             const uint32_t row = t.Type(1, 1, 4, 1);
+             t.Constant(0, name, 2, 0, 4, t.Type(5, 1, 16, 1, 4, t.Members(4, name, row)));
+         }},
+        {"a long name and a long default value", "accepted",
+         [](ConstantTableMaker& t, size_t bytes) {
+             const uint32_t name = t.String(std::string(bytes / 2, 'n'));
+             const uint32_t value = t.Words(4 * 64, 0x3F800000);
+             t.Constant(0, name, 2, 0, 64, t.Type(1, 1, 4, 64), value);
+         }},
+        {"shared records as compilers write them", "accepted",
+         [](ConstantTableMaker& t, size_t) {
+             const uint32_t color = t.String("color");
+             const uint32_t float4 = t.Type(1, 1, 4, 1);
+             const uint32_t members = t.Members(2, color, float4);
+             t.Constant(0, t.String("bones"), 2, 0, 200, t.Type(1, 1, 4, 200));
+             t.Constant(1, t.String("lights"), 2, 200, 16, t.Type(5, 1, 8, 8, 2, members));
+             t.Constant(2, t.String("g_colorModifier"), 2, 216, 1, float4);
+             t.Constant(3, t.String("g_transform_modelToWorld"), 2, 217, 4, t.Type(3, 4, 4, 1));
+         }},
+    };
+    for (const Shape& s : shapes) {
+        for (size_t bytes : {1024u, 16384u, 120000u}) {
+            SCOPED_TRACE(std::string(s.name) + ", " + std::to_string(bytes) + " bytes");
+            ConstantTableMaker table(4);
+            s.make(table, bytes);
+            if (table.Bytes() < bytes) table.Words((bytes - table.Bytes()) / 4, 0);
+            const std::string file = ShaderWithBlock(vertex_, table.Block());
+            ShaderTokenFacts facts;
+            EXPECT_EQ(Verdict(file, kVertexShaderVersionType, &facts), s.verdict);
+            EXPECT_LE(facts.work, 3 * file.size() + 16384) << "work " << facts.work;
+        }
+    }
 }
 
 }  // namespace
