@@ -146,6 +146,8 @@ struct ShaderPair {
     const char* pixel;
 };
 
+void PrintTo(const ShaderPair& pair, std::ostream* out) { *out << pair.name; }
+
 class ShaderDrawTest : public DeviceTest, public ::testing::WithParamInterface<ShaderPair> {};
 
 TEST_P(ShaderDrawTest, QuadShowsTexelTimesVertexColorTimesModifier) {

@@ -236,19 +236,18 @@ TEST_F(ShaderTokens, AcceptsEveryInstructionAndRegisterOfEveryModel) {
 }
 
 // Literals of any bit pattern are well-formed, even those that read like a comment token,
-// an end token or "CTAB" to a reader that takes every word for a token.
+// an end token or "CTAB" to a reader that takes every word for a token; the table is the
+// one after them.
 TEST_F(ShaderTokens, AcceptsLiteralsOfAnyBitPattern) {
-    const size_t afterTable = 2 + (WordAt(fragment_, 1) >> 16);
     for (uint32_t literal : {0x0000FFFEu, 0x7FFFFFFEu, 0x3F80FFFEu, 0x0000FFFFu, 0x42415443u,
                              0xFFFFFFFFu, 0x80000000u, 0xFFFF0200u}) {
         SCOPED_TRACE(literal);
         std::string file = fragment_;
         // def c31, literal, "CTAB", literal, literal
-        file.insert(afterTable * 4, Words({0x05000051, 0xA00F001F, literal, 0x42415443, literal,
-                                           literal}));
+        file.insert(4, Words({0x05000051, 0xA00F001F, literal, 0x42415443, literal, literal}));
         ShaderTokenFacts facts;
         EXPECT_EQ(Verdict(file, kPixelShaderVersionType, &facts), "accepted");
-        EXPECT_EQ(facts.tableWord, 1u);
+        EXPECT_EQ(facts.tableWord, 7u);
     }
 }
 

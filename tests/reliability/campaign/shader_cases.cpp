@@ -1,6 +1,12 @@
 // Damaged shader files: cut anywhere, words set to tokens that mean something (end, comment,
 // version, constant table offsets), bits flipped, and other kinds of file in their place.
+// And well-formed shaders with hostile content: literals of every bit pattern, operand words
+// with every modifier, and constant tables of shared, deep and cyclic types, long names and
+// huge counts.
+#include <cstring>
+
 #include "cases.h"
+#include "shaders/shader_corpus.h"
 
 namespace {
 const struct {
@@ -19,8 +25,144 @@ std::vector<uint32_t> AwkwardWords(uint64_t fileSize) {
             size + 4,   size / 4};
 }
 
+// A note that makes the case's judge demand a clean load: the bytes are a shader that
+// Direct3D 9 takes.
+const char WellFormed[] = "well-formed: must load cleanly";
+
+std::string WordBytes(const std::vector<uint32_t>& words) {
+    return std::string(reinterpret_cast<const char*>(words.data()), words.size() * 4);
+}
+
+uint32_t WordOf(const std::string& bytes, size_t index) {
+    uint32_t word = 0;
+    std::memcpy(&word, bytes.data() + 4 * index, 4);
+    return word;
+}
+
+// Bytes of the standard file's constant table block (comment token included).
+uint64_t TableBytes(const std::string& file) { return 4 * (1 + (WordOf(file, 1) >> 16)); }
+
+// Words that read as tokens to a reader that walks every word: comment tokens of every
+// size, the end token, "CTAB", versions; and floats at the edges.
+const uint32_t HostileLiterals[] = {0x0000FFFE, 0x0001FFFE, 0x7FFFFFFE, 0x3F80FFFE, 0xBF80FFFE,
+                                    0x0000FFFF, 0x42415443, 0xFFFE0200, 0xFFFF0300, 0x0000FFFD,
+                                    0xFFFFFFFF, 0x80000000, 0x7F800000, 0x7FC00000, 0x00000001};
+
+// def c31 (c255 in a vertex shader), defi i15 or defb b15 with the four (or one) literals.
+std::vector<uint32_t> Definition(int form, bool vertex, const uint32_t literals[4]) {
+    switch (form) {
+        case 0: return {0x05000051, vertex ? 0xA00F00FFu : 0xA00F001Fu, literals[0], literals[1], literals[2], literals[3]};
+        case 1: return {0x05000030, 0xF00F000F, literals[0], literals[1], literals[2], literals[3]};
+        default: return {0x0200002F, 0xE00F080F, literals[0]};
+    }
+}
+
+// A definition put right after the version token (before the constant table) or right
+// after the table: either way before the first instruction, where compilers put them.
+Recipe WithDefinition(Loader loader, const char* file, int form, const uint32_t literals[4],
+                      bool beforeTable) {
+    const bool vertex = loader == Loader::VertexShader;
+    Operation insert{Operation::Insert, beforeTable ? 4 : 4 + TableBytes(DataFile(file))};
+    insert.bytes = WordBytes(Definition(form, vertex, literals));
+    Recipe recipe = Make(loader, file, {insert});
+    recipe.note = WellFormed;
+    return recipe;
+}
+
+// Offsets of the operand words of the file's instructions (after its table).
+std::vector<uint64_t> OperandOffsets(const std::string& file) {
+    std::vector<uint64_t> offsets;
+    for (size_t i = 1 + TableBytes(file) / 4; i < file.size() / 4;) {
+        const uint32_t token = WordOf(file, i);
+        if (token == 0x0000FFFF) break;
+        const size_t length = (token >> 24) & 0xF;
+        for (size_t n = 1; n <= length; ++n) offsets.push_back(4 * (i + n));
+        i += 1 + length;
+    }
+    return offsets;
+}
+
+// A constant table of one hostile shape, with the names the program looks up among its
+// constants. `scale` sets the counts and lengths.
+std::string HostileTable(Random& random, bool vertex) {
+    const uint16_t huge[] = {0, 1, 2, 4, 16, 255, 256, 4096, 0x7FFF, 0xFFFF};
+    const auto pick = [&random, &huge] { return huge[random.Below(sizeof huge / sizeof huge[0])]; };
+    const size_t constants = 1 + random.Below(6);
+    ConstantTableMaker t(constants);
+    const char* const names[] = {"g_colorModifier", "g_color_sampler", "g_transform_worldToView",
+                                 "g_transform_viewToScreen", "g_transform_modelToWorld"};
+    std::vector<uint32_t> nameOffsets;
+    for (const char* name : names) nameOffsets.push_back(t.String(name));
+    nameOffsets.push_back(t.String(std::string(random.Below(3000), 'n')));
+    const uint32_t leaf = t.Type(static_cast<uint16_t>(random.Below(7)), static_cast<uint16_t>(random.OneIn(3) ? pick() : 1 + random.Below(4)),
+                                 static_cast<uint16_t>(random.OneIn(3) ? pick() : 1 + random.Below(4)), random.OneIn(2) ? pick() : 1);
+    uint32_t type = leaf;
+    switch (random.Below(6)) {
+        case 0: {  // contains itself, directly or through another record
+            const uint32_t outer = t.Type(5, 1, 4, random.OneIn(2) ? pick() : 1, 1, 0);
+            const uint32_t inner = random.OneIn(2) ? outer : t.Type(5, 1, 4, 1, 1, t.Members(1, nameOffsets[5], outer));
+            t.SetWord(outer + 12, t.Members(1, nameOffsets[0], inner));
+            type = outer;
+            break;
+        }
+        case 1: {  // levels of members that share one record
+            const int levels = 1 + static_cast<int>(random.Below(40));
+            const uint16_t width = static_cast<uint16_t>(1 + random.Below(4));
+            for (int level = 0; level < levels; ++level) {
+                type = t.Type(5, 1, 4, random.OneIn(4) ? pick() : 1, width, t.Members(width, nameOffsets[random.Below(6)], type));
+            }
+            break;
+        }
+        case 2: {  // an array of structures of many members
+            const uint16_t members = static_cast<uint16_t>(1 + random.Below(400));
+            type = t.Type(5, 1, 4, pick(), members, t.Members(members, nameOffsets[random.Below(6)], leaf));
+            break;
+        }
+        case 3:  // members that lie past the block
+            type = t.Type(5, 1, 4, 1, pick(), t.Words(2 * random.Below(8), 0));
+            break;
+        default:
+            break;
+    }
+    for (size_t i = 0; i < constants; ++i) {
+        const size_t name = random.OneIn(4) ? random.Below(6) : (vertex ? 2 + random.Below(3) : random.Below(2));
+        const uint16_t set = static_cast<uint16_t>(random.OneIn(5) ? random.Below(6) : name == 1 ? 3 : 2);
+        const uint16_t count = random.OneIn(3) ? pick() : static_cast<uint16_t>(1 + random.Below(4));
+        const uint32_t defaultValue = random.OneIn(3) ? t.Words(4 * random.Below(20), 0x3F800000) : 0;
+        t.Constant(i, nameOffsets[name], set, random.OneIn(3) ? pick() : static_cast<uint16_t>(random.Below(16)),
+                   count, random.OneIn(2) ? type : leaf, defaultValue);
+    }
+    if (random.OneIn(8)) t.SetWord(12, random.OneIn(2) ? 0xFFFFFFFFu : static_cast<uint32_t>(t.Bytes() / 20 + 1));
+    return t.Block();
+}
+
+// The file's own table swapped for a hostile one.
+Recipe WithTable(Loader loader, const char* file, const std::string& block) {
+    Operation insert{Operation::Insert, 4};
+    insert.bytes = block;
+    return Make(loader, file, {{Operation::Delete, 4, TableBytes(DataFile(file))}, insert});
+}
+
 std::vector<Recipe> FixedShaderCases() {
     std::vector<Recipe> fixed;
+    // Every hostile literal in every definition, before and after the table.
+    for (const auto& shader : Shaders) {
+        for (uint32_t literal : HostileLiterals) {
+            const uint32_t literals[4] = {literal, 0x42415443, literal, literal};
+            for (int form = 0; form < 3; ++form) {
+                for (bool beforeTable : {true, false}) {
+                    fixed.push_back(WithDefinition(shader.loader, shader.file, form, literals, beforeTable));
+                }
+            }
+        }
+    }
+    // A few hostile tables of each kind, from a generator of their own.
+    Random tables(0x7AB1E5);
+    for (int i = 0; i < 64; ++i) {
+        const auto& shader = Shaders[i % 2];
+        fixed.push_back(WithTable(shader.loader, shader.file,
+                                  HostileTable(tables, shader.loader == Loader::VertexShader)));
+    }
     for (const auto& shader : Shaders) fixed.push_back(Make(shader.loader, shader.file));
     for (const auto& shader : Shaders) {
         for (uint64_t length = 0; length <= 12; ++length) {
@@ -64,7 +206,36 @@ std::vector<Recipe> FixedShaderCases() {
     return fixed;
 }
 
+// A well-formed shader with hostile literals or modifiers, or a hostile constant table.
+Recipe RandomHostileCase(Random& random) {
+    const auto& shader = Shaders[random.Below(2)];
+    const bool vertex = shader.loader == Loader::VertexShader;
+    switch (random.Below(3)) {
+        case 0: {
+            uint32_t literals[4];
+            for (uint32_t& literal : literals) {
+                literal = random.OneIn(2) ? HostileLiterals[random.Below(sizeof HostileLiterals / 4)]
+                                          : static_cast<uint32_t>(random.Next());
+            }
+            return WithDefinition(shader.loader, shader.file, static_cast<int>(random.Below(3)), literals,
+                                  random.OneIn(2));
+        }
+        case 1: {
+            // Modifier, swizzle, mask and shift bits of an operand of every pattern; its
+            // register stays the same.
+            const std::vector<uint64_t> operands = OperandOffsets(DataFile(shader.file));
+            const uint64_t at = operands[random.Below(operands.size())];
+            const uint32_t word = WordOf(DataFile(shader.file), at / 4);
+            const uint32_t bits = static_cast<uint32_t>(random.Next()) & 0x0FFF0000u;
+            return Make(shader.loader, shader.file, {{Operation::Set32, at, (word & 0xF000FFFFu) | bits}});
+        }
+        default:
+            return WithTable(shader.loader, shader.file, HostileTable(random, vertex));
+    }
+}
+
 Recipe RandomShaderCase(Random& random) {
+    if (random.OneIn(3)) return RandomHostileCase(random);
     const auto& shader = Shaders[random.Below(2)];
     Recipe recipe = Make(shader.loader, random.OneIn(12) ? DataFiles[random.Below(DataFileCount)]
                                                          : shader.file);
