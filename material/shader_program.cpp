@@ -84,8 +84,8 @@ bool CheckShaderBytes(const void* bytes, uint32_t size, uint32_t expectedVersion
 }
 
 // Reads and checks one shader file. On failure shows the description with `caption`.
-bool ReadCheckedShader(const std::string& path, uint32_t expectedVersionType,
-                       const char* caption, void** bytes, ShaderTokenFacts* facts) {
+bool ReadCheckedShader(const std::string& path, uint32_t expectedVersionType, const char* caption,
+                       void** bytes, ShaderTokenFacts* facts) {
     std::string description;
     uint32_t size = 0;
     if (ReadShaderFile(path.c_str(), bytes, &description, &size) &&

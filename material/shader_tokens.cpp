@@ -11,7 +11,9 @@ const uint32_t kConstantTableFourcc = 0x42415443;  // "CTAB"
 const uint32_t kTableHeaderSize = 28;
 
 // Versions as major << 8 | minor; vs_2_x and ps_2_x declare 2.1.
-constexpr uint32_t V(uint32_t major, uint32_t minor) { return major << 8 | minor; }
+constexpr uint32_t V(uint32_t major, uint32_t minor) {
+    return major << 8 | minor;
+}
 const uint32_t kNone = 0xFFFF;  // as a first version: the kind has no such instruction
 
 // Reads little-endian values from a block without assuming any alignment.
@@ -51,7 +53,14 @@ private:
 // of the top-level constants, SetDefaults their default values, and SetFloatArray and
 // SetMatrix read the caller's values by the rows and columns the table claims.
 
-enum TypeClass : uint32_t { Scalar = 0, Vector = 1, MatrixRows = 2, MatrixColumns = 3, Object = 4, Struct = 5 };
+enum TypeClass : uint32_t {
+    Scalar = 0,
+    Vector = 1,
+    MatrixRows = 2,
+    MatrixColumns = 3,
+    Object = 4,
+    Struct = 5
+};
 enum RegisterSet : uint32_t { BoolSet = 0, IntSet = 1, FloatSet = 2, SamplerSet = 3 };
 
 // The constants the program writes through SetFloatArray and SetMatrix.
@@ -78,6 +87,7 @@ public:
         }
         *work_ += table.Size() / 4;
         nodesLeft_ = kNodeAllowance + table.Size();
+        nameBytesLeft_ = 2 * table.Size() + 4096;
     }
 
     bool Check(std::string* reason) {
@@ -101,9 +111,13 @@ public:
             const size_t defaultValue = table_.Word(info + 16);
             // SetDefaults hands the device RegisterCount registers from the default value.
             const size_t registerBytes = set == BoolSet ? 4 : 16;
-            if (!String(name) ||
-                (defaultValue != 0 && set <= FloatSet &&
-                 !table_.Holds(defaultValue, registerCount * registerBytes))) {
+            if (!String(name)) return Outside(reason);
+            if (!NameWithinAllowance(name)) {
+                *reason = "the constant table's names are far longer than the table";
+                return false;
+            }
+            if (defaultValue != 0 && set <= FloatSet &&
+                !table_.Holds(defaultValue, registerCount * registerBytes)) {
                 return Outside(reason);
             }
             if (!Type(table_.Word(info + 12), false, IsWritten(name), 0, reason)) return false;
@@ -118,6 +132,20 @@ private:
     }
 
     bool String(size_t offset) const { return hasZero_ && offset <= lastZero_; }
+
+    // GetConstantByName measures the name of every top-level constant it passes: together
+    // they may be no longer than a few times the table, however many constants share one.
+    bool NameWithinAllowance(size_t name) {
+        const size_t room = lastZero_ - name + 1;
+        const size_t limit = room < nameBytesLeft_ ? room : nameBytesLeft_;
+        const void* end = std::memchr(table_.Bytes() + name, 0, limit);
+        const size_t length =
+            end ? static_cast<const unsigned char*>(end) - (table_.Bytes() + name) + 1 : limit;
+        *work_ += length / 4 + 1;
+        if (end == nullptr) return false;
+        nameBytesLeft_ -= length;
+        return true;
+    }
 
     bool IsWritten(size_t name) const {
         const char* text = reinterpret_cast<const char*>(table_.Bytes() + name);
@@ -160,8 +188,7 @@ private:
             for (size_t i = 0; i < members; ++i) {
                 const size_t member = memberInfo + i * 8;
                 if (!String(table_.Word(member))) return Outside(reason);
-                if (!Type(table_.Word(member + 4), false, written, depth + 1, reason))
-                    return false;
+                if (!Type(table_.Word(member + 4), false, written, depth + 1, reason)) return false;
             }
             return true;
         }
@@ -184,11 +211,12 @@ private:
         return false;
     }
 
-    const Block& table_;
+    const Block table_;  // a copy: the caller hands over a temporary part of the file
     uint64_t* work_;
     size_t lastZero_ = 0;
     bool hasZero_ = false;
     size_t nodesLeft_ = 0;
+    size_t nameBytesLeft_ = 0;
 };
 
 // ---- Instructions and registers ----------------------------------------------------------
@@ -212,6 +240,7 @@ const uint32_t kLast = V(3, 0);
 
 // Every instruction of the models, with its operands (not counting a predicate).
 // dcl and the def family are checked apart; their operand counts here are their lengths.
+// clang-format off
 const Instruction kInstructions[] = {
     {0x00, 0, 0, kAll, kLast, kAll, kLast},            // nop
     {0x01, 1, 1, kAll, kLast, kAll, kLast},            // mov
@@ -301,6 +330,7 @@ const Instruction kInstructions[] = {
     {0x60, 0, 1, V(2, 1), kLast, V(2, 1), kLast},      // breakp
     {kPhaseToken, 0, 0, kNone, 0, V(1, 4), V(1, 4)},   // phase
 };
+// clang-format on
 
 const Instruction* FindInstruction(uint32_t opcode, bool pixel, uint32_t version) {
     for (const Instruction& instruction : kInstructions) {
@@ -313,11 +343,14 @@ const Instruction* FindInstruction(uint32_t opcode, bool pixel, uint32_t version
 
 bool IsModel(bool pixel, uint32_t version) {
     static const uint32_t vertex[] = {V(1, 1), V(2, 0), V(2, 1), V(3, 0)};
-    static const uint32_t fragment[] = {V(1, 1), V(1, 2), V(1, 3), V(1, 4), V(2, 0), V(2, 1), V(3, 0)};
+    static const uint32_t fragment[] = {V(1, 1), V(1, 2), V(1, 3), V(1, 4),
+                                        V(2, 0), V(2, 1), V(3, 0)};
     if (pixel) {
-        for (uint32_t model : fragment) if (model == version) return true;
+        for (uint32_t model : fragment)
+            if (model == version) return true;
     } else {
-        for (uint32_t model : vertex) if (model == version) return true;
+        for (uint32_t model : vertex)
+            if (model == version) return true;
     }
     return false;
 }
@@ -335,19 +368,30 @@ uint32_t RegisterCount(uint32_t type, bool pixel, uint32_t version) {
     const uint32_t major = version >> 8;
     switch (type) {
         case Temp: return 32;
-        case Input: return pixel ? (major == 3 ? 10 : 2) : 16;
-        case Const: return pixel ? (major == 1 ? 8 : major == 2 ? 32 : 224) : 256;
+        case Input:
+            return pixel ? (major == 3 ? 10 : 2) : 16;
+        case Const:
+            return pixel ? (major == 1 ? 8 : major == 2 ? 32 : 224) : 256;
         case AddressOrTexture: return pixel ? 8 : 1;
         case RasterizerOut: return pixel ? 0 : 3;
         case AttributeOut: return pixel ? 0 : 2;
-        case TexcoordOut: return pixel ? 0 : (major == 3 ? 12 : 8);
-        case ConstInt: case ConstBool: return major == 1 ? 0 : 16;
-        case ColorOut: return pixel && major > 1 ? 4 : 0;
-        case DepthOut: return pixel && major > 1 ? 1 : 0;
-        case Sampler: return pixel ? (major == 1 ? 0 : 16) : (major == 3 ? 4 : 0);
-        case Loop: case Predicate: return major == 1 ? 0 : 1;
+        case TexcoordOut:
+            return pixel ? 0 : (major == 3 ? 12 : 8);
+        case ConstInt:
+        case ConstBool:
+            return major == 1 ? 0 : 16;
+        case ColorOut:
+            return pixel && major > 1 ? 4 : 0;
+        case DepthOut:
+            return pixel && major > 1 ? 1 : 0;
+        case Sampler:
+            return pixel ? (major == 1 ? 0 : 16) : (major == 3 ? 4 : 0);
+        case Loop:
+        case Predicate:
+            return major == 1 ? 0 : 1;
         case Misc: return pixel && major == 3 ? 2 : 0;
-        case Label: return major == 1 ? 0 : 2048;
+        case Label:
+            return major == 1 ? 0 : 2048;
         default: return 0;
     }
 }

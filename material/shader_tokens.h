@@ -28,8 +28,9 @@ struct ShaderTokenFacts {
     // word index and word count; a count of 0 when the stream has no table.
     size_t tableWord = 0;
     size_t tableWords = 0;
-    // Steps of work the check took: words read plus type records followed. It stays below
-    // a fixed multiple of the file's size, whatever the file holds.
+    // Steps of work the check took: words read, type records followed and names measured
+    // (a step per word). It stays below a fixed multiple of the file's size, whatever the
+    // file holds.
     uint64_t work = 0;
 };
 

@@ -146,7 +146,9 @@ struct ShaderPair {
     const char* pixel;
 };
 
-void PrintTo(const ShaderPair& pair, std::ostream* out) { *out << pair.name; }
+void PrintTo(const ShaderPair& pair, std::ostream* out) {
+    *out << pair.name;
+}
 
 class ShaderDrawTest : public DeviceTest, public ::testing::WithParamInterface<ShaderPair> {};
 
@@ -156,14 +158,17 @@ TEST_P(ShaderDrawTest, QuadShowsTexelTimesVertexColorTimesModifier) {
     Material material;
     std::string text = StandardMaterialText("g_colorModifier = { 1, 0.5, 0.75 }");
     for (const auto& shader :
-         {std::make_pair(StandardVertexShaderPath,
-                         ShaderFile(folder, GetParam().vertex, StandardVertexShaderPath, "v.shader")),
-          std::make_pair(StandardFragmentShaderPath,
-                         ShaderFile(folder, GetParam().pixel, StandardFragmentShaderPath, "p.shader"))}) {
+         {std::make_pair(
+              StandardVertexShaderPath,
+              ShaderFile(folder, GetParam().vertex, StandardVertexShaderPath, "v.shader")),
+          std::make_pair(
+              StandardFragmentShaderPath,
+              ShaderFile(folder, GetParam().pixel, StandardFragmentShaderPath, "p.shader"))}) {
         const size_t at = text.find(shader.first);
         ASSERT_NE(at, std::string::npos);
         std::string path = shader.second;
-        for (char& c : path) if (c == '\\') c = '/';
+        for (char& c : path)
+            if (c == '\\') c = '/';
         text.replace(at, std::strlen(shader.first), path);
     }
     const std::string path = folder.Write("draw.material", text);
@@ -254,14 +259,15 @@ TEST_P(ShaderDrawTest, QuadShowsTexelTimesVertexColorTimesModifier) {
     EXPECT_EQ(errors.Text(), "");
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    EveryModel, ShaderDrawTest,
-    ::testing::Values(ShaderPair{"standard", nullptr, nullptr},
-                      ShaderPair{"vs_1_1_ps_1_1", VertexSM1, PixelSM11},
-                      ShaderPair{"vs_1_1_ps_1_2", VertexSM1, PixelSM12},
-                      ShaderPair{"vs_1_1_ps_1_3", VertexSM1, PixelSM13},
-                      ShaderPair{"vs_1_1_ps_1_4", VertexSM1, PixelSM14},
-                      ShaderPair{"vs_2_x_ps_2_x", VertexSM2x, PixelSM2x},
-                      ShaderPair{"vs_3_0_ps_3_0", VertexSM3, PixelSM3}),
-    [](const ::testing::TestParamInfo<ShaderPair>& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(EveryModel, ShaderDrawTest,
+                         ::testing::Values(ShaderPair{"standard", nullptr, nullptr},
+                                           ShaderPair{"vs_1_1_ps_1_1", VertexSM1, PixelSM11},
+                                           ShaderPair{"vs_1_1_ps_1_2", VertexSM1, PixelSM12},
+                                           ShaderPair{"vs_1_1_ps_1_3", VertexSM1, PixelSM13},
+                                           ShaderPair{"vs_1_1_ps_1_4", VertexSM1, PixelSM14},
+                                           ShaderPair{"vs_2_x_ps_2_x", VertexSM2x, PixelSM2x},
+                                           ShaderPair{"vs_3_0_ps_3_0", VertexSM3, PixelSM3}),
+                         [](const ::testing::TestParamInfo<ShaderPair>& info) {
+                             return std::string(info.param.name);
+                         });
 }  // namespace

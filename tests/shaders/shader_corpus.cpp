@@ -343,7 +343,8 @@ std::string AssembleShader(const std::string& source, std::string* errors) {
     std::string tokens;
     if (code) {
         if (SUCCEEDED(result)) {
-            tokens.assign(static_cast<const char*>(code->GetBufferPointer()), code->GetBufferSize());
+            tokens.assign(static_cast<const char*>(code->GetBufferPointer()),
+                          code->GetBufferSize());
         }
         code->Release();
     }
@@ -403,7 +404,9 @@ uint32_t ConstantTableMaker::Words(size_t count, uint32_t value) {
     return at;
 }
 
-void ConstantTableMaker::SetWord(uint32_t offset, uint32_t value) { words_[offset / 4] = value; }
+void ConstantTableMaker::SetWord(uint32_t offset, uint32_t value) {
+    words_[offset / 4] = value;
+}
 
 void ConstantTableMaker::Constant(size_t index, uint32_t name, uint16_t registerSet,
                                   uint16_t registerIndex, uint16_t registerCount, uint32_t type,

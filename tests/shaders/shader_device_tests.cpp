@@ -110,24 +110,29 @@ TEST_F(ShaderDevice, EveryModelOfTheCorpusIsCreated) {
         uint32_t version = 0;
         std::memcpy(&version, bare.data(), 4);
         const bool vertex = (version >> 16) == kVertexShaderVersionType;
-        if ((version & 0xFFFF) > ((vertex ? caps.VertexShaderVersion : caps.PixelShaderVersion) & 0xFFFF)) {
+        if ((version & 0xFFFF) >
+            ((vertex ? caps.VertexShaderVersion : caps.PixelShaderVersion) & 0xFFFF)) {
             continue;
         }
         for (const std::string& tokens :
              {bare, WithConstantTableOf(bare, vertex ? vertexDonor : pixelDonor)}) {
             std::string why;
-            ASSERT_TRUE(CheckShaderTokens(tokens.data(), tokens.size(), version >> 16, &why)) << why;
+            ASSERT_TRUE(CheckShaderTokens(tokens.data(), tokens.size(), version >> 16, &why))
+                << why;
             const DWORD* code = reinterpret_cast<const DWORD*>(tokens.data());
             IUnknown* shader = nullptr;
             const HRESULT result =
-                vertex ? Device()->CreateVertexShader(code, reinterpret_cast<IDirect3DVertexShader9**>(&shader))
-                       : Device()->CreatePixelShader(code, reinterpret_cast<IDirect3DPixelShader9**>(&shader));
+                vertex ? Device()->CreateVertexShader(
+                             code, reinterpret_cast<IDirect3DVertexShader9**>(&shader))
+                       : Device()->CreatePixelShader(
+                             code, reinterpret_cast<IDirect3DPixelShader9**>(&shader));
             EXPECT_EQ(result, D3D_OK);
             if (shader) shader->Release();
             ++created;
         }
     }
-    EXPECT_EQ(created, static_cast<int>(2 * ShaderCorpusSize)) << "models above the device's were left out";
+    EXPECT_EQ(created, static_cast<int>(2 * ShaderCorpusSize))
+        << "models above the device's were left out";
 }
 
 // A literal before the table that reads like a comment token to D3DX's own walk over the

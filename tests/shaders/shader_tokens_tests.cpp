@@ -229,10 +229,13 @@ TEST_F(ShaderTokens, AcceptsEveryInstructionAndRegisterOfEveryModel) {
     }
     // Wine's assembler gets these two forms wrong: ps_2_0 sincos r0.xy, r1.x, c0, c1 and
     // vs_3_0 sgn r0, r1.
-    EXPECT_EQ(Verdict(Words({0xFFFF0200, 0x04000025, 0x80030000, 0x80000001, 0xA0E40000,
-                             0xA0E40001, 0x0000FFFF}), kPixelShaderVersionType), "accepted");
+    EXPECT_EQ(Verdict(Words({0xFFFF0200, 0x04000025, 0x80030000, 0x80000001, 0xA0E40000, 0xA0E40001,
+                             0x0000FFFF}),
+                      kPixelShaderVersionType),
+              "accepted");
     EXPECT_EQ(Verdict(Words({0xFFFE0300, 0x02000022, 0x800F0000, 0x80E40001, 0x0000FFFF}),
-                      kVertexShaderVersionType), "accepted");
+                      kVertexShaderVersionType),
+              "accepted");
 }
 
 // Literals of any bit pattern are well-formed, even those that read like a comment token,
@@ -253,11 +256,12 @@ TEST_F(ShaderTokens, AcceptsLiteralsOfAnyBitPattern) {
 
 // Constant tables whose offsets all stay inside the block, but which D3DX would follow
 // without end (cycles), to a depth that overflows its stack, or into a tree exponential in
-// the table's size (shared records). The check refuses them, and its work stays within a
-// fixed multiple of the file's size however they grow; tables D3DX reads in linear time
-// pass.
+// the table's size (shared records), or that make GetConstantByName measure one long name
+// again and again. The check refuses them, and its work stays within a fixed multiple of the
+// file's size however they grow; tables D3DX reads in linear time pass.
 TEST_F(ShaderTokens, ChecksEveryConstantTableInWorkLinearInItsSize) {
-    const char* const expand = "the constant table's types expand to far more constants than it holds";
+    const char* const expand =
+        "the constant table's types expand to far more constants than it holds";
     const char* const deep = "the constant table's types nest too deeply or contain themselves";
     const char* const outside = "the constant table points outside its comment block";
     const char* const shape =
@@ -279,7 +283,8 @@ TEST_F(ShaderTokens, ChecksEveryConstantTableInWorkLinearInItsSize) {
          [](ConstantTableMaker& t, size_t) {
              const uint32_t name = t.String("m");
              uint32_t below = t.Type(1, 1, 4, 1);
-             for (int level = 0; level < 30; ++level) below = t.Type(5, 1, 4, 1, 2, t.Members(2, name, below));
+             for (int level = 0; level < 30; ++level)
+                 below = t.Type(5, 1, 4, 1, 2, t.Members(2, name, below));
              t.Constant(0, name, 2, 0, 1, below);
          }},
         {"every constant an array of 65535 shared elements", expand,
@@ -311,6 +316,13 @@ TEST_F(ShaderTokens, ChecksEveryConstantTableInWorkLinearInItsSize) {
              const uint32_t row = t.Type(1, 1, 4, 1);
              t.Constant(0, name, 2, 0, 4, t.Type(5, 1, 16, 1, 4, t.Members(4, name, row)));
          }},
+        {"sixteen constants sharing one long name",
+         "the constant table's names are far longer than the table",
+         [](ConstantTableMaker& t, size_t bytes) {
+             const uint32_t name = t.String(std::string(bytes / 2, 'n'));
+             const uint32_t type = t.Type(1, 1, 4, 1);
+             for (size_t i = 0; i < 16; ++i) t.Constant(i, name, 2, 0, 1, type);
+         }},
         {"a long name and a long default value", "accepted",
          [](ConstantTableMaker& t, size_t bytes) {
              const uint32_t name = t.String(std::string(bytes / 2, 'n'));
@@ -331,7 +343,7 @@ TEST_F(ShaderTokens, ChecksEveryConstantTableInWorkLinearInItsSize) {
     for (const Shape& s : shapes) {
         for (size_t bytes : {1024u, 16384u, 120000u}) {
             SCOPED_TRACE(std::string(s.name) + ", " + std::to_string(bytes) + " bytes");
-            ConstantTableMaker table(4);
+            ConstantTableMaker table(16);
             s.make(table, bytes);
             if (table.Bytes() < bytes) table.Words((bytes - table.Bytes()) / 4, 0);
             const std::string file = ShaderWithBlock(vertex_, table.Block());

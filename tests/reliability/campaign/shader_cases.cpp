@@ -40,7 +40,9 @@ uint32_t WordOf(const std::string& bytes, size_t index) {
 }
 
 // Bytes of the standard file's constant table block (comment token included).
-uint64_t TableBytes(const std::string& file) { return 4 * (1 + (WordOf(file, 1) >> 16)); }
+uint64_t TableBytes(const std::string& file) {
+    return 4 * (1 + (WordOf(file, 1) >> 16));
+}
 
 // Words that read as tokens to a reader that walks every word: comment tokens of every
 // size, the end token, "CTAB", versions; and floats at the edges.
@@ -51,9 +53,14 @@ const uint32_t HostileLiterals[] = {0x0000FFFE, 0x0001FFFE, 0x7FFFFFFE, 0x3F80FF
 // def c31 (c255 in a vertex shader), defi i15 or defb b15 with the four (or one) literals.
 std::vector<uint32_t> Definition(int form, bool vertex, const uint32_t literals[4]) {
     switch (form) {
-        case 0: return {0x05000051, vertex ? 0xA00F00FFu : 0xA00F001Fu, literals[0], literals[1], literals[2], literals[3]};
-        case 1: return {0x05000030, 0xF00F000F, literals[0], literals[1], literals[2], literals[3]};
-        default: return {0x0200002F, 0xE00F080F, literals[0]};
+        case 0:
+            return {0x05000051,  vertex ? 0xA00F00FFu : 0xA00F001Fu,
+                    literals[0], literals[1],
+                    literals[2], literals[3]};
+        case 1:
+            return {0x05000030, 0xF00F000F, literals[0], literals[1], literals[2], literals[3]};
+        default:
+            return {0x0200002F, 0xE00F080F, literals[0]};
     }
 }
 
@@ -83,24 +90,30 @@ std::vector<uint64_t> OperandOffsets(const std::string& file) {
 }
 
 // A constant table of one hostile shape, with the names the program looks up among its
-// constants. `scale` sets the counts and lengths.
+// constants.
 std::string HostileTable(Random& random, bool vertex) {
     const uint16_t huge[] = {0, 1, 2, 4, 16, 255, 256, 4096, 0x7FFF, 0xFFFF};
     const auto pick = [&random, &huge] { return huge[random.Below(sizeof huge / sizeof huge[0])]; };
-    const size_t constants = 1 + random.Below(6);
+    // Now and then many constants, to share one long name.
+    const size_t constants = 1 + random.Below(random.OneIn(4) ? 200 : 6);
     ConstantTableMaker t(constants);
     const char* const names[] = {"g_colorModifier", "g_color_sampler", "g_transform_worldToView",
                                  "g_transform_viewToScreen", "g_transform_modelToWorld"};
     std::vector<uint32_t> nameOffsets;
     for (const char* name : names) nameOffsets.push_back(t.String(name));
     nameOffsets.push_back(t.String(std::string(random.Below(3000), 'n')));
-    const uint32_t leaf = t.Type(static_cast<uint16_t>(random.Below(7)), static_cast<uint16_t>(random.OneIn(3) ? pick() : 1 + random.Below(4)),
-                                 static_cast<uint16_t>(random.OneIn(3) ? pick() : 1 + random.Below(4)), random.OneIn(2) ? pick() : 1);
+    const uint32_t leaf =
+        t.Type(static_cast<uint16_t>(random.Below(7)),
+               static_cast<uint16_t>(random.OneIn(3) ? pick() : 1 + random.Below(4)),
+               static_cast<uint16_t>(random.OneIn(3) ? pick() : 1 + random.Below(4)),
+               random.OneIn(2) ? pick() : 1);
     uint32_t type = leaf;
     switch (random.Below(6)) {
         case 0: {  // contains itself, directly or through another record
             const uint32_t outer = t.Type(5, 1, 4, random.OneIn(2) ? pick() : 1, 1, 0);
-            const uint32_t inner = random.OneIn(2) ? outer : t.Type(5, 1, 4, 1, 1, t.Members(1, nameOffsets[5], outer));
+            const uint32_t inner = random.OneIn(2)
+                                       ? outer
+                                       : t.Type(5, 1, 4, 1, 1, t.Members(1, nameOffsets[5], outer));
             t.SetWord(outer + 12, t.Members(1, nameOffsets[0], inner));
             type = outer;
             break;
@@ -109,13 +122,15 @@ std::string HostileTable(Random& random, bool vertex) {
             const int levels = 1 + static_cast<int>(random.Below(40));
             const uint16_t width = static_cast<uint16_t>(1 + random.Below(4));
             for (int level = 0; level < levels; ++level) {
-                type = t.Type(5, 1, 4, random.OneIn(4) ? pick() : 1, width, t.Members(width, nameOffsets[random.Below(6)], type));
+                type = t.Type(5, 1, 4, random.OneIn(4) ? pick() : 1, width,
+                              t.Members(width, nameOffsets[random.Below(6)], type));
             }
             break;
         }
         case 2: {  // an array of structures of many members
             const uint16_t members = static_cast<uint16_t>(1 + random.Below(400));
-            type = t.Type(5, 1, 4, pick(), members, t.Members(members, nameOffsets[random.Below(6)], leaf));
+            type = t.Type(5, 1, 4, pick(), members,
+                          t.Members(members, nameOffsets[random.Below(6)], leaf));
             break;
         }
         case 3:  // members that lie past the block
@@ -125,14 +140,21 @@ std::string HostileTable(Random& random, bool vertex) {
             break;
     }
     for (size_t i = 0; i < constants; ++i) {
-        const size_t name = random.OneIn(4) ? random.Below(6) : (vertex ? 2 + random.Below(3) : random.Below(2));
-        const uint16_t set = static_cast<uint16_t>(random.OneIn(5) ? random.Below(6) : name == 1 ? 3 : 2);
-        const uint16_t count = random.OneIn(3) ? pick() : static_cast<uint16_t>(1 + random.Below(4));
-        const uint32_t defaultValue = random.OneIn(3) ? t.Words(4 * random.Below(20), 0x3F800000) : 0;
-        t.Constant(i, nameOffsets[name], set, random.OneIn(3) ? pick() : static_cast<uint16_t>(random.Below(16)),
-                   count, random.OneIn(2) ? type : leaf, defaultValue);
+        const size_t name =
+            random.OneIn(4) ? random.Below(6) : (vertex ? 2 + random.Below(3) : random.Below(2));
+        const uint16_t set = static_cast<uint16_t>(random.OneIn(5) ? random.Below(6)
+                                                   : name == 1     ? 3
+                                                                   : 2);
+        const uint16_t count =
+            random.OneIn(3) ? pick() : static_cast<uint16_t>(1 + random.Below(4));
+        const uint32_t defaultValue =
+            random.OneIn(3) ? t.Words(4 * random.Below(20), 0x3F800000) : 0;
+        t.Constant(i, nameOffsets[name], set,
+                   random.OneIn(3) ? pick() : static_cast<uint16_t>(random.Below(16)), count,
+                   random.OneIn(2) ? type : leaf, defaultValue);
     }
-    if (random.OneIn(8)) t.SetWord(12, random.OneIn(2) ? 0xFFFFFFFFu : static_cast<uint32_t>(t.Bytes() / 20 + 1));
+    if (random.OneIn(8))
+        t.SetWord(12, random.OneIn(2) ? 0xFFFFFFFFu : static_cast<uint32_t>(t.Bytes() / 20 + 1));
     return t.Block();
 }
 
@@ -151,7 +173,8 @@ std::vector<Recipe> FixedShaderCases() {
             const uint32_t literals[4] = {literal, 0x42415443, literal, literal};
             for (int form = 0; form < 3; ++form) {
                 for (bool beforeTable : {true, false}) {
-                    fixed.push_back(WithDefinition(shader.loader, shader.file, form, literals, beforeTable));
+                    fixed.push_back(
+                        WithDefinition(shader.loader, shader.file, form, literals, beforeTable));
                 }
             }
         }
@@ -214,11 +237,12 @@ Recipe RandomHostileCase(Random& random) {
         case 0: {
             uint32_t literals[4];
             for (uint32_t& literal : literals) {
-                literal = random.OneIn(2) ? HostileLiterals[random.Below(sizeof HostileLiterals / 4)]
-                                          : static_cast<uint32_t>(random.Next());
+                literal = random.OneIn(2)
+                              ? HostileLiterals[random.Below(sizeof HostileLiterals / 4)]
+                              : static_cast<uint32_t>(random.Next());
             }
-            return WithDefinition(shader.loader, shader.file, static_cast<int>(random.Below(3)), literals,
-                                  random.OneIn(2));
+            return WithDefinition(shader.loader, shader.file, static_cast<int>(random.Below(3)),
+                                  literals, random.OneIn(2));
         }
         case 1: {
             // Modifier, swizzle, mask and shift bits of an operand of every pattern; its
@@ -227,7 +251,8 @@ Recipe RandomHostileCase(Random& random) {
             const uint64_t at = operands[random.Below(operands.size())];
             const uint32_t word = WordOf(DataFile(shader.file), at / 4);
             const uint32_t bits = static_cast<uint32_t>(random.Next()) & 0x0FFF0000u;
-            return Make(shader.loader, shader.file, {{Operation::Set32, at, (word & 0xF000FFFFu) | bits}});
+            return Make(shader.loader, shader.file,
+                        {{Operation::Set32, at, (word & 0xF000FFFFu) | bits}});
         }
         default:
             return WithTable(shader.loader, shader.file, HostileTable(random, vertex));
