@@ -83,16 +83,6 @@ m4x4 oPos, r1, c8
 mov oD0, v1
 mov oT0.xy, v2
 )";
-const char VertexSM2x[] = R"(vs_2_x
-dcl_position v0
-dcl_color v1
-dcl_texcoord v2
-m4x4 r0, v0, c0
-m4x4 r1, r0, c4
-m4x4 oPos, r1, c8
-mov oD0, v1
-mov oT0.xy, v2
-)";
 const char VertexSM3[] = R"(vs_3_0
 dcl_position v0
 dcl_color v1
@@ -110,15 +100,6 @@ const char PixelSM11[] = "ps_1_1\ntex t0\nmul r0, t0, v0\nmul r0.rgb, r0, c0\n";
 const char PixelSM12[] = "ps_1_2\ntex t0\nmul r0, t0, v0\nmul r0.rgb, r0, c0\n";
 const char PixelSM13[] = "ps_1_3\ntex t0\nmul r0, t0, v0\nmul r0.rgb, r0, c0\n";
 const char PixelSM14[] = "ps_1_4\ntexld r0, t0\nmul r0, r0, v0\nmul r0.rgb, r0, c0\n";
-const char PixelSM2x[] = R"(ps_2_x
-dcl v0
-dcl t0.xy
-dcl_2d s0
-texld r0, t0, s0
-mul r0, r0, v0
-mul r0.xyz, r0, c0
-mov oC0, r0
-)";
 const char PixelSM3[] = R"(ps_3_0
 dcl_color v0
 dcl_texcoord v1.xy
@@ -129,13 +110,27 @@ mul r0.xyz, r0, c0
 mov oC0, r0
 )";
 
-// Assembles `source` (null: the standard shader itself) with the standard table of its kind.
+// The standard shaders' own source, under another version.
+const char VertexSM2x[] = "vs_2_x";
+const char PixelSM2x[] = "ps_2_x";
+
+// Assembles `source` (null: the standard shader itself; a bare version: the standard
+// shader's source under that version) with the standard table of its kind.
 std::string ShaderFile(TempFolder& folder, const char* source, const char* standardPath,
                        const char* name) {
     if (source == nullptr) return standardPath;
     const std::string standard = ReadWholeFile(standardPath);
+    std::string text = source;
+    if (text.size() == 6) {
+        const bool vertex = text[0] == 'v';
+        text = ReadWholeFile(std::string(MIRELTH_SOURCE_DIR "/assets/shaders/standard_") +
+                             (vertex ? "vertex.vsh" : "fragment.psh"));
+        const size_t version = text.find(vertex ? "\nvs_2_0" : "\nps_2_0");
+        EXPECT_NE(version, std::string::npos);
+        if (version != std::string::npos) text.replace(version + 1, 6, source);
+    }
     std::string errors;
-    const std::string tokens = AssembleShader(source, &errors);
+    const std::string tokens = AssembleShader(text, &errors);
     EXPECT_FALSE(tokens.empty()) << errors;
     return folder.Write(name, WithConstantTableOf(tokens, standard));
 }
