@@ -178,21 +178,24 @@ bool LoadFloorMesh(IDirect3DDevice9* device, const char* path, FloorObject* obje
     return loaded;
 }
 
-bool LoadFloorMaterial(IDirect3DDevice9* device, const char* path, FloorObject* object,
+bool LoadFloorMaterial(IDirect3DDevice9* device, const MaterialDescription& description,
+                       const char* owner, FloorStepDone done, FloorObject* object,
                        std::string* error) {
-    MaterialDescription description;
-    if (!ReadMaterialDescription(path, &description)) {
-        *error = std::string("cannot read the material ") + path;
-        return false;
-    }
+    const auto report = [owner, done](const char* step) {
+        if (done != nullptr) done((std::string(owner) + " " + step).c_str());
+    };
     for (int i = 0; i < 4; ++i) object->colorModifier[i] = description.colorModifier[i];
     if (FAILED(D3DXCreateTextureFromFileA(device, description.texture.c_str(),
                                           &object->texture))) {
         *error = "cannot load the texture " + description.texture;
         return false;
     }
-    return LoadVertexShader(device, description.vertexShader, object, error) &&
-           LoadPixelShader(device, description.fragmentShader, object, error);
+    report("material and texture");
+    if (!LoadPixelShader(device, description.fragmentShader, object, error)) return false;
+    report("fragment shader");
+    if (!LoadVertexShader(device, description.vertexShader, object, error)) return false;
+    report("vertex shader");
+    return true;
 }
 
 void ReleaseFloorMesh(FloorObject* object) {

@@ -37,8 +37,13 @@ struct FloorObject {
 // Header, then one ReadFile straight into each locked buffer. False with a reason.
 bool LoadFloorMesh(IDirect3DDevice9* device, const char* path, FloorObject* object,
                    std::string* error);
-// Texture, both shaders and the registers their constant tables name.
-bool LoadFloorMaterial(IDirect3DDevice9* device, const char* path, FloorObject* object,
+// Called with a step's name ("plane fragment shader") when it has been done.
+using FloorStepDone = void (*)(const char* step);
+// The texture, the fragment shader and the vertex shader that `description` names, in that
+// order, with the registers their constant tables name. `owner` ("plane") prefixes the
+// steps reported to `done`, which may be null.
+bool LoadFloorMaterial(IDirect3DDevice9* device, const MaterialDescription& description,
+                       const char* owner, FloorStepDone done, FloorObject* object,
                        std::string* error);
 void ReleaseFloorMesh(FloorObject* object);
 void ReleaseFloorObject(FloorObject* object);

@@ -5,16 +5,37 @@
 
 bool FloorScene::Load(IDirect3DDevice9* device, const char* planeMaterial, const char* planeMesh,
                       const char* cubeMaterial, const char* cubeMesh, std::string* error) {
+    MaterialDescription plane;
+    MaterialDescription cube;
+    if (!ReadMaterialDescription(planeMaterial, &plane) ||
+        !ReadMaterialDescription(cubeMaterial, &cube)) {
+        *error = "cannot read the material files";
+        return false;
+    }
+    return Load(device, plane, planeMesh, cube, cubeMesh, nullptr, error);
+}
+
+bool FloorScene::Load(IDirect3DDevice9* device, const MaterialDescription& planeMaterial,
+                      const char* planeMesh, const MaterialDescription& cubeMaterial,
+                      const char* cubeMesh, FloorStepDone done, std::string* error) {
     Release();
     device_ = device;
     if (FAILED(device->CreateVertexDeclaration(MeshVertexElements, &declaration_))) {
         *error = "cannot make the vertex declaration";
         return false;
     }
-    return LoadFloorMaterial(device, planeMaterial, &plane_, error) &&
-           LoadFloorMaterial(device, cubeMaterial, &cube_, error) &&
-           LoadFloorMesh(device, planeMesh, &plane_, error) &&
-           LoadFloorMesh(device, cubeMesh, &cube_, error);
+    const auto report = [done](const char* step) {
+        if (done != nullptr) done(step);
+    };
+    if (!LoadFloorMaterial(device, planeMaterial, "plane", done, &plane_, error) ||
+        !LoadFloorMaterial(device, cubeMaterial, "cube", done, &cube_, error) ||
+        !LoadFloorMesh(device, cubeMesh, &cube_, error)) {
+        return false;
+    }
+    report("cube mesh");
+    if (!LoadFloorMesh(device, planeMesh, &plane_, error)) return false;
+    report("plane mesh");
+    return true;
 }
 
 void FloorScene::Place(const Camera& camera, const Vector3& planePosition,

@@ -20,6 +20,12 @@ public:
     // The plane is drawn first and the cube second, as in the scene.
     bool Load(IDirect3DDevice9* device, const char* planeMaterial, const char* planeMesh,
               const char* cubeMaterial, const char* cubeMesh, std::string* error);
+    // The same from what the material files name, in the scene's order of loading: the
+    // plane's material, the cube's, the cube's mesh, the plane's. Each step done is told to
+    // `done` (which may be null) by the name the program's start-up gives it.
+    bool Load(IDirect3DDevice9* device, const MaterialDescription& planeMaterial,
+              const char* planeMesh, const MaterialDescription& cubeMaterial,
+              const char* cubeMesh, FloorStepDone done, std::string* error);
     void Place(const Camera& camera, const Vector3& planePosition, const Vector3& cubePosition);
     // What the scene sets once and every frame relies on: the vertex declaration and the
     // colour modifiers, cube first and plane last as scene set-up writes them.

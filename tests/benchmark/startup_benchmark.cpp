@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include <algorithm>
+#include <utility>
 #include <vector>
 
 #include "startup_report.h"
@@ -19,15 +19,18 @@ std::string ThisFolder() {
     return slash == std::string::npos ? std::string(".") : folder.substr(0, slash);
 }
 
-// Milliseconds from CreateProcess to the child's first Present; negative with `error` set
-// when the child fails, hangs or reports nothing.
-double TimeOneStart(const std::string& exe, std::string* error) {
+// The child's stamps, with their counter values turned into milliseconds since
+// CreateProcess; empty with `error` set when the child fails, hangs or reports nothing.
+std::vector<std::pair<std::string, double>> TimeOneStart(const std::string& exe,
+                                                         const std::string& arguments,
+                                                         std::string* error) {
+    std::vector<std::pair<std::string, double>> steps;
     SECURITY_ATTRIBUTES inheritable = {sizeof inheritable, nullptr, TRUE};
     HANDLE readEnd = nullptr;
     HANDLE writeEnd = nullptr;
     if (!CreatePipe(&readEnd, &writeEnd, &inheritable, 1 << 16)) {
         *error = "cannot make a pipe";
-        return -1.0;
+        return steps;
     }
     SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
     STARTUPINFOA startup = {};
@@ -36,7 +39,7 @@ double TimeOneStart(const std::string& exe, std::string* error) {
     startup.hStdOutput = writeEnd;
     startup.hStdError = writeEnd;
     PROCESS_INFORMATION process = {};
-    std::string command = "\"" + exe + "\"";
+    std::string command = "\"" + exe + "\" " + arguments;
     const int64_t start = Ticks();
     const BOOL created = CreateProcessA(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr,
                                         nullptr, &startup, &process);
@@ -44,9 +47,8 @@ double TimeOneStart(const std::string& exe, std::string* error) {
     if (!created) {
         CloseHandle(readEnd);
         *error = "cannot start " + exe;
-        return -1.0;
+        return steps;
     }
-    double milliseconds = -1.0;
     DWORD status = 1;
     if (WaitForSingleObject(process.hProcess, ChildTimeoutMilliseconds) != WAIT_OBJECT_0) {
         TerminateProcess(process.hProcess, 1);
@@ -60,42 +62,60 @@ double TimeOneStart(const std::string& exe, std::string* error) {
         while (ReadFile(readEnd, chunk, sizeof chunk, &got, nullptr) && got > 0) {
             output.append(chunk, got);
         }
-        const int64_t presented = ParseFirstPresent(output.c_str());
-        if (status != 0 || presented < start) {
+        const std::vector<StartupStamp> stamps = ParseSteps(output);
+        if (status != 0 || stamps.empty() || stamps.back().name != "first frame" ||
+            stamps.front().ticks < start) {
             *error = exe + " ended with status " + std::to_string(status) +
                      " and wrote: " + output;
         } else {
-            milliseconds = TicksToMilliseconds(presented - start);
+            for (const StartupStamp& stamp : stamps) {
+                steps.emplace_back(stamp.name, TicksToMilliseconds(stamp.ticks - start));
+            }
         }
     }
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
     CloseHandle(readEnd);
-    return milliseconds;
+    return steps;
+}
+
+// Adds one run's stamps; false when the child stamped other steps than its first run did.
+bool AddRun(const std::vector<std::pair<std::string, double>>& stamps, StartupTimes* times) {
+    if (times->steps.empty()) {
+        for (const auto& stamp : stamps) times->steps.push_back(stamp.first);
+        times->stepMs.resize(stamps.size());
+    }
+    if (stamps.size() != times->steps.size()) return false;
+    double before = 0.0;
+    for (size_t i = 0; i < stamps.size(); ++i) {
+        if (stamps[i].first != times->steps[i]) return false;
+        times->stepMs[i].push_back(stamps[i].second - before);
+        before = stamps[i].second;
+    }
+    times->totalMs.push_back(before);
+    return true;
 }
 }  // namespace
 
-StartupComparison CompareStartup(int runs) {
+StartupComparison CompareStartup(const std::vector<StartupChild>& children, int runs) {
     StartupComparison comparison{};
     comparison.runs = runs;
     const std::string folder = ThisFolder();
-    const std::string program = folder + "\\mirelth_startup_probe.exe";
-    const std::string floor = folder + "\\mirelth_startup_floor.exe";
-    std::vector<double> programTimes;
-    std::vector<double> floorTimes;
+    comparison.children.resize(children.size());
     // The first run of each loads files and DLLs into the caches: not measured.
     for (int run = -1; run < runs; ++run) {
-        const double programTime = TimeOneStart(program, &comparison.error);
-        const double floorTime = TimeOneStart(floor, &comparison.error);
-        if (programTime < 0.0 || floorTime < 0.0) return comparison;
-        if (run < 0) continue;
-        programTimes.push_back(programTime);
-        floorTimes.push_back(floorTime);
+        for (size_t i = 0; i < children.size(); ++i) {
+            const std::string exe = folder + "\\" + children[i].exe;
+            const auto stamps = TimeOneStart(exe, children[i].arguments, &comparison.error);
+            if (stamps.empty()) return comparison;
+            StartupTimes& times = comparison.children[i];
+            times.name = children[i].name;
+            if (run >= 0 && !AddRun(stamps, &times)) {
+                comparison.error = exe + " stamped other steps than before";
+                return comparison;
+            }
+        }
     }
-    comparison.programMinMs = *std::min_element(programTimes.begin(), programTimes.end());
-    comparison.floorMinMs = *std::min_element(floorTimes.begin(), floorTimes.end());
-    comparison.programMs = Median(programTimes);
-    comparison.floorMs = Median(floorTimes);
     comparison.ok = true;
     return comparison;
 }

@@ -1,9 +1,17 @@
-// How the two start-up programs tell the benchmark when their first frame was presented:
-// one line "first-present <performance counter>" on standard output.
+// How the start-up programs tell the benchmark when each step of their start-up ended: one
+// line "step <performance counter> <name>" on standard output per step, the last one
+// "first frame", written right after the first Present returned.
 #pragma once
 
 #include <cstdint>
+#include <string>
+#include <vector>
 
-void ReportFirstPresent();
-// The counter value from such a line, or -1 when `text` holds none.
-int64_t ParseFirstPresent(const char* text);
+void ReportStep(const char* name);
+
+struct StartupStamp {
+    std::string name;
+    int64_t ticks;
+};
+// The stamps in `text`, in the order they were written.
+std::vector<StartupStamp> ParseSteps(const std::string& text);
