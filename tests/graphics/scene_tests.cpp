@@ -40,6 +40,24 @@ Extent LitInColumn(const std::vector<uint32_t>& pixels, int x) {
     return e;
 }
 
+// Red and blue summed over the lit pixels of a block of the picture.
+struct Tint {
+    double red = 0, blue = 0;
+};
+
+Tint TintIn(const std::vector<uint32_t>& pixels, int left, int top, int right, int bottom) {
+    Tint tint;
+    for (int y = top; y < bottom; ++y) {
+        for (int x = left; x < right; ++x) {
+            const uint32_t pixel = pixels[static_cast<size_t>(y) * 800 + static_cast<size_t>(x)];
+            if (!Lit(pixel)) continue;
+            tint.red += (pixel >> 16) & 0xFF;
+            tint.blue += pixel & 0xFF;
+        }
+    }
+    return tint;
+}
+
 // The real scene from the build's data/ folder on a real device. The back buffer is read
 // just before Present, since a discarding swap chain keeps nothing after it.
 class SceneTest : public DeviceTest {
@@ -106,6 +124,16 @@ TEST_F(SceneTest, FirstFrameShowsTheCubeInTheMiddleAndThePlaneBelowOnBlack) {
     EXPECT_GT(row.first, 250);
     EXPECT_LT(row.last, 550);
     EXPECT_NEAR((row.first + row.last) / 2, 400, 3);
+}
+
+// Each material's own colour modifier shows: the cube's warms the grey checker towards red,
+// the plane's cools it towards blue. One modifier for both would tint them alike.
+TEST_F(SceneTest, TheCubeIsDrawnWarmAndThePlaneCool) {
+    const std::vector<uint32_t> pixels = Frame();
+    const Tint cube = TintIn(pixels, 370, 270, 430, 330);  // inside the front face
+    const Tint plane = TintIn(pixels, 0, 560, 800, 600);   // the floor's near edge
+    EXPECT_GT(cube.red, 1.5 * cube.blue) << "cube red " << cube.red << ", blue " << cube.blue;
+    EXPECT_GT(plane.blue, 1.5 * plane.red) << "plane red " << plane.red << ", blue " << plane.blue;
 }
 
 TEST_F(SceneTest, MovingTheCubeRightMovesItRightOnScreen) {

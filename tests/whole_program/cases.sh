@@ -41,9 +41,9 @@ case_missing_cube_files() {
   quit=escape
 }
 
-# Both materials name the same two shader files: each material reports both.
+# Every shader file gone: each material reports both of its own.
 case_missing_shaders() {
-  rm data/standard_fragment.shader data/standard_vertex.shader
+  rm data/standard_fragment.shader data/cube_fragment.shader data/standard_vertex.shader
   boxes=("No Fragment Shader" "No Vertex Shader" "No Fragment Shader" "No Vertex Shader")
   errors=""
   scene=""
@@ -53,7 +53,7 @@ case_missing_shaders() {
 # A texture that fails to load is no error: no box and no diagnostic. The shaders then
 # sample black, so the scene shows nothing against the black sky.
 case_missing_texture() {
-  rm data/checker.bmp
+  rm data/checker.dds
   boxes=()
   errors=""
   scene=""
@@ -65,7 +65,7 @@ case_plane_syntax_error_truncated_mesh() {
   cat >data/material2.material <<'EOF'
 -- A comma is missing after the texture.
 return {
-    texture = "data/checker.bmp"
+    texture = "data/checker.dds"
     shaders = {},
 }
 EOF
@@ -91,11 +91,13 @@ case_no_modifier_number_huge_mesh() {
   quit=close
 }
 
-# The fragment shader is cut in half and the vertex shader file holds a fragment shader; the
+# The fragment shaders are cut in half and the vertex shader file holds a fragment shader; the
 # cube's colour modifier is gone and its mesh is shorter than its own header. The plane's
 # reports come first, then the cube material's own, then its shaders', then the cube mesh's.
 case_damaged_shaders_short_mesh() {
-  truncate -s $(( $(stat -c %s data/standard_fragment.shader) / 2 )) data/standard_fragment.shader
+  for shader in standard_fragment cube_fragment; do
+    truncate -s $(( $(stat -c %s data/$shader.shader) / 2 )) data/$shader.shader
+  done
   cp "$data_source/standard_fragment.shader" data/standard_vertex.shader
   sed -i '/g_colorModifier/d' data/material1.material
   changed data/material1.material
