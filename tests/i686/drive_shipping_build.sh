@@ -82,12 +82,16 @@ wait_first_frame "$escape_pid" "$escape_window" escape
 wait_first_frame "$close_pid" "$close_window" close
 echo "first frames after $SECONDS s"
 
-# The plane's material makes its texture cool (0.5, 0.75, 1): blue well above red. The raw
-# texture would have them equal.
+# Each material's colour modifier shows: the plane's makes its texture cool (0.5, 0.75, 1),
+# the cube's warm (1, 0.75, 0.5). The raw texture has red and blue alike.
 read -r red green blue <<<"$(rgb_mean "$out/escape.png" 100 480 600 100)"
 echo "plane: red $red, green $green, blue $blue"
 awk -v r="$red" -v b="$blue" 'BEGIN { exit !(b > 0.05 && b > 1.6 * r) }' ||
   fail "the plane does not show its colour modifier (red $red, blue $blue)"
+read -r red green blue <<<"$(rgb_mean "$out/escape.png" 360 255 80 80)"
+echo "cube: red $red, green $green, blue $blue"
+awk -v r="$red" -v b="$blue" 'BEGIN { exit !(r > 0.05 && r > 1.6 * b) }' ||
+  fail "the cube does not show its colour modifier (red $red, blue $blue)"
 
 focus "$escape_window"
 xdotool key Escape
