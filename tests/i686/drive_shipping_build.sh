@@ -18,11 +18,13 @@ fail() {
 }
 trap 'rm -rf "$folder"' EXIT
 
-for run in escape close; do
-  run_in_root "$folder" "$(basename "$1")" "$out/$run.stdout" "$out/$run.stderr" &
+launch() {
+  run_in_root "$folder" "$(basename "$program")" "$out/$1.stdout" "$out/$1.stderr" &
   pids+=($!)
-done
-escape_pid=${pids[0]} close_pid=${pids[1]}
+}
+program=$1
+launch escape; escape_pid=$!
+launch close; close_pid=$!
 
 # The main window of run $1 (a process id), within the time a start takes here.
 program_window() {
@@ -75,8 +77,21 @@ wait_run() {
   wait "$1"
 }
 
-escape_window=$(program_window "$escape_pid") || fail "the main window of the first run did not appear"
-close_window=$(program_window "$close_pid") || fail "the main window of the second run did not appear"
+# Sets ${1}_window to the main window of run $1 (escape or close), starting the run again once
+# if Wine died starting it.
+find_window() {
+  local pid_name=${1}_pid id
+  if ! id=$(program_window "${!pid_name}"); then
+    wait "${!pid_name}"
+    died_starting "$out/$1.stderr" || return 1
+    echo "NOTE: Wine died under qemu while starting run $1, before its window; starting it again"
+    launch "$1"; printf -v "$pid_name" '%s' "$!"
+    id=$(program_window "${!pid_name}") || return 1
+  fi
+  printf -v "${1}_window" '%s' "$id"
+}
+find_window escape || fail "the main window of the first run did not appear"
+find_window close || fail "the main window of the second run did not appear"
 echo "windows after $SECONDS s"
 wait_first_frame "$escape_pid" "$escape_window" escape
 wait_first_frame "$close_pid" "$close_window" close

@@ -33,6 +33,13 @@ own_errors() {
   grep -v -E '^qemu: uncaught target signal [0-9]+ \(.*\) - core dumped$' "$1" || true
 }
 
+# True when a run that ended before showing any sign of the program's own code (STDERR of it)
+# was killed by qemu: under emulation Wine itself sometimes dies so while it starts, before the
+# program has run at all. Such a start is made again, once, and said so.
+died_starting() {
+  grep -q -E '^qemu: uncaught target signal' "$1"
+}
+
 # A crash of the program itself ends it with a status that no path of it returns.
 describe_status() {
   case $1 in

@@ -4,8 +4,13 @@ set -u
 . "$(dirname "$0")/root_run.sh"
 folder=$(stage "$2" "$1") || { echo "FAIL: could not stage the test"; exit 1; }
 trap 'rm -rf "$folder"' EXIT
-status=0
-run_in_root "$folder" "$(basename "$1")" "$folder/stdout.txt" "$folder/stderr.txt" || status=$?
+for try in 1 2; do
+  status=0
+  run_in_root "$folder" "$(basename "$1")" "$folder/stdout.txt" "$folder/stderr.txt" || status=$?
+  [ "$status" -ne 0 ] && ! grep -q '^Running main()' "$folder/stdout.txt" &&
+    died_starting "$folder/stderr.txt" && [ "$try" -eq 1 ] || break
+  echo "NOTE: Wine died under qemu while starting, before the test exe ran; starting it again"
+done
 cat "$folder/stdout.txt"
 errors=$(own_errors "$folder/stderr.txt")
 [ -n "$errors" ] && { echo "standard error:"; echo "$errors"; }
