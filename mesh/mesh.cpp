@@ -1,5 +1,7 @@
 #include "mesh/mesh.h"
 
+#include "mesh/mesh_file_check.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -11,10 +13,9 @@ const D3DVERTEXELEMENT9 MeshVertexElements[4] = {
 
 namespace {
 const char FileCaption[] = "No Mesh";
-constexpr uint32_t HeaderBytes = 8;
 constexpr uint32_t IndexBytes = sizeof(uint32_t);
-// Direct3D takes buffer lengths as 32-bit values.
-constexpr uint64_t LargestBuffer = 0xFFFFFFFFu;
+static_assert(IndexBytes == kMeshIndexBytes && sizeof(MeshVertex) == kMeshVertexBytes,
+              "the loader reads the records that the checks measure");
 
 // Buffers of a software-processing device must say so; hardware and mixed devices
 // take plain write-only buffers.
@@ -61,30 +62,14 @@ bool Mesh::OpenFile() {
         return Refuse("Windows failed to read the mesh file " + path_);
     }
 
-    const auto damaged = [&] {
-        return "The mesh file " + path_ + " is damaged: it holds " + std::to_string(fileBytes) +
-               " bytes";
-    };
+    std::string refusal = MeshHeaderRefusal(path_, static_cast<uint64_t>(fileBytes));
+    if (!refusal.empty()) return Refuse(refusal);
     uint32_t header[2] = {0, 0};
-    if (fileBytes < HeaderBytes) {
-        return Refuse(damaged() + ", fewer than its " + std::to_string(HeaderBytes) +
-                      "-byte header");
-    }
     if (!ReadInto(header, sizeof header)) {
         return Refuse("Windows failed to read the mesh file " + path_);
     }
-    const uint64_t vertexBytes = uint64_t{header[0]} * sizeof(MeshVertex);
-    const uint64_t needed = HeaderBytes + vertexBytes + uint64_t{header[1]} * IndexBytes;
-    if (needed > static_cast<uint64_t>(fileBytes)) {
-        return Refuse(damaged() + " but its counts need " + std::to_string(needed));
-    }
-    // Only whole triangles go into the index buffer.
-    const uint64_t indexBufferBytes = uint64_t{header[1] / 3} * 3 * IndexBytes;
-    if (vertexBytes > LargestBuffer || indexBufferBytes > LargestBuffer) {
-        return Refuse("The mesh file " + path_ + " is too large: its counts need buffers of " +
-                      std::to_string(vertexBytes) + " and " + std::to_string(indexBufferBytes) +
-                      " bytes, more than Direct3D can make");
-    }
+    refusal = MeshCountsRefusal(path_, static_cast<uint64_t>(fileBytes), header[0], header[1]);
+    if (!refusal.empty()) return Refuse(refusal);
     vertexCount = header[0];
     indexCount = header[1];
     primitiveCount = indexCount / 3;
@@ -155,10 +140,8 @@ bool Mesh::ReadIndices(uint32_t* destination, uint32_t count, std::string* refus
             return index >= vertexCount;
         });
         if (bad != chunk + n) {
-            *refusal = "The mesh file " + path_ + " is damaged: index " +
-                       std::to_string(done + static_cast<uint32_t>(bad - chunk)) +
-                       " names vertex " + std::to_string(*bad) + " but the file has " +
-                       std::to_string(vertexCount) + " vertices";
+            *refusal = MeshIndexRefusal(path_, done + static_cast<uint32_t>(bad - chunk), *bad,
+                                        vertexCount);
             return true;
         }
         std::memcpy(destination + done, chunk, n * IndexBytes);

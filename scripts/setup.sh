@@ -17,6 +17,7 @@ packages=(
   wine64 libwine xvfb xauth x11-utils xdotool imagemagick libgl1-mesa-dri
   googletest g++ dpkg-dev
   qemu-user-static debootstrap
+  libassimp-dev  # model import for mesh_tool, a build-machine tool; the program never links it
 )
 
 sudo_if_needed() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }

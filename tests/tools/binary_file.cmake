@@ -1,10 +1,12 @@
 # Reading little-endian fields from a file held as a hex string (file(READ ... HEX)),
 # for the checks of the tools' output.
 
-# run_tool(): runs ${TOOL} ${INPUT} ${OUTPUT} and stops the check if it fails.
+# run_tool([option...]): runs ${TOOL} [option...] ${INPUT} ${OUTPUT} and stops the check if
+# it fails.
 function(run_tool)
   file(REMOVE ${OUTPUT})
-  execute_process(COMMAND ${TOOL} ${INPUT} ${OUTPUT} RESULT_VARIABLE result ERROR_VARIABLE errors)
+  execute_process(COMMAND ${TOOL} ${ARGN} ${INPUT} ${OUTPUT} RESULT_VARIABLE result
+                  ERROR_VARIABLE errors)
   if(NOT result EQUAL 0)
     message(FATAL_ERROR "${TOOL} refused ${INPUT} (${result}): ${errors}")
   endif()
@@ -73,4 +75,30 @@ function(fixed_at hex offset out)
     math(EXPR value "0 - ${value}")
   endif()
   set(${out} ${value} PARENT_SCOPE)
+endfunction()
+
+# write_hex(<path> <hex>): writes the bytes that the hex digits spell (blanks ignored).
+# CMake's own file(WRITE) cannot write a zero byte, so printf does it.
+function(write_hex path hex)
+  string(REGEX REPLACE "[ \t\r\n]" "" hex "${hex}")
+  string(REGEX REPLACE "(..)" "\\\\x\\1" escaped "${hex}")
+  execute_process(COMMAND printf "${escaped}" OUTPUT_FILE ${path} RESULT_VARIABLE result)
+  if(NOT result EQUAL 0)
+    message(FATAL_ERROR "cannot write ${path}")
+  endif()
+endfunction()
+
+# hex_u32(<value> <out var>): the eight hex digits of a little-endian 32-bit field.
+function(hex_u32 value out)
+  set(digits "")
+  foreach(shift 0 8 16 24)
+    math(EXPR byte "(${value} >> ${shift}) & 255" OUTPUT_FORMAT HEXADECIMAL)
+    string(SUBSTRING "${byte}" 2 -1 byte)
+    string(LENGTH "${byte}" length)
+    if(length EQUAL 1)
+      set(byte "0${byte}")
+    endif()
+    string(APPEND digits "${byte}")
+  endforeach()
+  set(${out} ${digits} PARENT_SCOPE)
 endfunction()

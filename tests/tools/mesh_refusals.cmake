@@ -49,3 +49,16 @@ expect_refusal(no_triangle [[
 vertex 0 0 0 #FFFFFFFF 0 0
 # nothing else
 ]] 1 "without any triangle")
+
+# Models that the import library refuses, or that hold no triangle.
+expect_model_refusal(cut.gltf [[{ "asset": ]] "the model cannot be read: ")
+expect_model_refusal(no_magic.ply [[
+format ascii 1.0
+element vertex 0
+end_header
+]] "the model cannot be read: ")
+expect_model_refusal(lines.obj [[
+v 0 0 0
+v 1 0 0
+l 1 2
+]] "the model has no triangles")

@@ -1,10 +1,11 @@
-# Sourced: the damaged data/ folders, one function per run.
+# Sourced: the damaged data/ folders, and ones with the user's own content, one function per run.
 # Each runs in the run's fresh working folder, which holds a copy of the build's data/, and sets:
 #   boxes   the captions of the message boxes, in the order they must appear;
 #   errors  the exact bytes the program must write to standard error (its text-mode stream ends
 #           a line with CR LF; Lua's own error texts carry no line end);
 #   scene   what the frames must show: "cube", "floor", both or neither;
 #   quit    escape (Escape, then Yes: status 1) or close (Alt+F4: status 0).
+# A case may also define check_scene, called with the screenshot of the scene.
 # A box's text can't be read through X, so the captions, their order and the frame tell which
 # loader spoke. A mesh is damaged on the same side as a material, so that the frame shows
 # which renderable is left: the other one.
@@ -107,4 +108,49 @@ case_damaged_shaders_short_mesh() {
   errors=""
   scene=""
   quit=close
+}
+
+# A model of the user's own in place of the cube: a square card from an interchange format,
+# right-handed with counter-clockwise front faces, turned into the cube's mesh and fitted to
+# the cube's size. It is drawn, so its front faces the camera, and its colours lie where the
+# file puts them, so it is not mirrored. (mesh_tool's tests check the same file's winding and
+# colours one by one.)
+import_model() {
+  "$build/host-tools/bin/mesh_tool" --fit 2 "$here/../fixtures/models/$1" data/cube.mesh.bin ||
+    fail "mesh_tool refused $1"
+  boxes=()
+  errors=""
+  scene="cube floor"
+  quit=close
+}
+
+# The strongest channel (red, green or blue) of a 9 by 9 patch of client pixels: FILE X Y.
+strongest_channel() {
+  convert "$1" -crop "9x9+$(( $2 - 2 ))+$(( $3 - 2 ))" +repage \
+    -format '%[fx:mean.r] %[fx:mean.g] %[fx:mean.b]' info: |
+    awk '{ c = "red"; m = $1; if ($2 > m) { c = "green"; m = $2 } if ($3 > m) c = "blue"; print c }'
+}
+
+# expect_channels FILE X Y CHANNEL...: patches around points of the card, 1.5 units apart
+# from its centre at (400, 300) (a unit is about 52 pixels there).
+expect_channels() {
+  local file=$1 seen
+  shift
+  while [ $# -ge 3 ]; do
+    seen=$(strongest_channel "$file" "$1" "$2")
+    [ "$seen" = "$3" ] || fail "the card at ($1, $2) is mostly $seen, not $3"
+    shift 3
+  done
+}
+
+# OBJ with its .mtl: the left half red, the right half green.
+case_imported_obj() {
+  import_model card.obj
+  check_scene() { expect_channels "$1" 370 300 red 430 300 green; }
+}
+
+# glTF: vertex colours red at the bottom left, blue at the top right.
+case_imported_gltf() {
+  import_model card.gltf
+  check_scene() { expect_channels "$1" 365 335 red 435 265 blue; }
 }

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Starts the real program as a user would, in a fresh working folder whose data/ is a damaged
-# copy of the build's, answers its message boxes and checks what it did:
+# (or otherwise changed) copy of the build's, answers its message boxes and checks what it did:
 #   damaged_data.sh CASE PROGRAM BUILD_DIR OUT_DIR
 # The cases are in cases.sh. Checked: the captions of the boxes in order and in number, the
 # frames drawn after them, the exit status, the exact standard error and an empty standard
@@ -95,6 +95,8 @@ case " $scene " in *" floor "*) floor_wanted=yes ;; *) floor_wanted=no ;; esac
 [ "$cube_seen" = "$cube_wanted" ] && [ "$floor_seen" = "$floor_wanted" ] ||
   fail "the frame shows cube: $cube_seen, floor: $floor_seen (row 280 lit $first-$last," \
        "floor mean $floor); expected cube: $cube_wanted, floor: $floor_wanted"
+# A case may look closer at the picture.
+if declare -F check_scene >/dev/null; then check_scene "$out/scene.png"; fi
 
 focus "$window"
 case $quit in

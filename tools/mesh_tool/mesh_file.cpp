@@ -1,8 +1,10 @@
 #include "mesh_file.h"
 
 #include "little_endian.h"
+#include "mesh/mesh_file_check.h"
 
 #include <cstring>
+#include <limits>
 
 namespace {
 
@@ -14,6 +16,23 @@ void PutFloat(std::vector<std::uint8_t>& out, float value) {
 }
 
 }  // namespace
+
+bool CheckMeshFits(const std::string& source, const MeshData& mesh, std::string& error) {
+    const std::size_t most = std::numeric_limits<std::uint32_t>::max();
+    if (mesh.vertices.size() <= most && mesh.indices.size() <= most) {
+        const auto vertices = static_cast<std::uint32_t>(mesh.vertices.size());
+        const auto indices = static_cast<std::uint32_t>(mesh.indices.size());
+        const std::string why =
+            MeshCountsRefusal(source, MeshFileBytes(vertices, indices), vertices, indices);
+        if (why.empty()) return true;
+    }
+    error = source + ": " + std::to_string(mesh.vertices.size()) + " vertices and " +
+            std::to_string(mesh.indices.size()) +
+            " indices do not fit a mesh file: its buffers can hold at most " +
+            std::to_string(kLargestMeshBuffer / kMeshVertexBytes) + " vertices and " +
+            std::to_string(kLargestMeshBuffer / kMeshIndexBytes) + " indices";
+    return false;
+}
 
 std::vector<std::uint8_t> EncodeMesh(const MeshData& mesh) {
     std::vector<std::uint8_t> out;

@@ -6,6 +6,11 @@
 #include "mesh_source.h"
 
 #include <cstdint>
+#include <string>
 #include <vector>
+
+// False with `error` naming `source` when the mesh's counts do not fit a mesh file that
+// the program can load.
+bool CheckMeshFits(const std::string& source, const MeshData& mesh, std::string& error);
 
 std::vector<std::uint8_t> EncodeMesh(const MeshData& mesh);

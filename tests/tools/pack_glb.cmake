@@ -1,0 +1,65 @@
+# pack_glb(<gltf> <glb>): packs a .gltf whose one buffer is a base64 data URI into a binary
+# .glb (12-byte header, a JSON chunk, a BIN chunk), so that no binary model is kept in the
+# source tree. The JSON chunk is the .gltf without the URI; the BIN chunk is the decoded
+# buffer. Needs binary_file.cmake.
+function(pad_to_words hex_var filler)
+  string(LENGTH "${${hex_var}}" digits)
+  math(EXPR pad "(4 - ${digits} / 2 % 4) % 4")
+  string(REPEAT "${filler}" ${pad} padding)
+  set(${hex_var} "${${hex_var}}${padding}" PARENT_SCOPE)
+endfunction()
+
+function(pack_glb gltf glb)
+  file(READ ${gltf} json)
+  set(uri_pattern "\"uri\" *: *\"data:application/octet-stream;base64,([A-Za-z0-9+/=]*)\" *, *")
+  if(NOT json MATCHES "${uri_pattern}")
+    message(FATAL_ERROR "${gltf}: no buffer in a base64 data URI")
+  endif()
+  set(base64 "${CMAKE_MATCH_1}")
+  string(REGEX REPLACE "${uri_pattern}" "" json "${json}")
+
+  # Four characters of six bits give three bytes; each '=' at the end drops one.
+  set(alphabet "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/")
+  set(bin "")
+  string(LENGTH "${base64}" length)
+  math(EXPR last "${length} - 4")
+  foreach(at RANGE 0 ${last} 4)
+    set(bits 0)
+    set(bytes 3)
+    foreach(k 0 1 2 3)
+      math(EXPR from "${at} + ${k}")
+      string(SUBSTRING "${base64}" ${from} 1 char)
+      string(FIND "${alphabet}" "${char}" value)
+      if(value EQUAL -1)
+        set(value 0)
+        math(EXPR bytes "${bytes} - 1")
+      endif()
+      math(EXPR bits "(${bits} << 6) | ${value}")
+    endforeach()
+    hex_u32(${bits} word)  # little-endian: the three bytes come out in reverse order
+    math(EXPR dropped "3 - ${bytes}")
+    foreach(k 2 1 0)
+      if(k GREATER_EQUAL dropped)
+        math(EXPR from "${k} * 2")
+        string(SUBSTRING "${word}" ${from} 2 byte)
+        string(APPEND bin "${byte}")
+      endif()
+    endforeach()
+  endforeach()
+
+  # Chunks are padded to four bytes: JSON with blanks, BIN with zeros.
+  string(HEX "${json}" json_hex)
+  pad_to_words(json_hex "20")
+  pad_to_words(bin "00")
+  string(LENGTH "${json_hex}" json_digits)
+  string(LENGTH "${bin}" bin_digits)
+  math(EXPR json_bytes "${json_digits} / 2")
+  math(EXPR bin_bytes "${bin_digits} / 2")
+  math(EXPR total "12 + 8 + ${json_bytes} + 8 + ${bin_bytes}")
+  hex_u32(${total} total_hex)
+  hex_u32(${json_bytes} json_length)
+  hex_u32(${bin_bytes} bin_length)
+  write_hex(${glb} "676C5446 02000000 ${total_hex}
+                    ${json_length} 4A534F4E ${json_hex}
+                    ${bin_length} 42494E00 ${bin}")
+endfunction()
