@@ -1,6 +1,6 @@
 # Runs mesh_tool and checks the mesh file that it wrote.
 #   -DTOOL= -DINPUT= -DOUTPUT=
-#   -DOPTIONS=a;b              (optional) mesh_tool's options, before INPUT
+#   -DOPTIONS="a b"            (optional) mesh_tool's options, before INPUT
 #   -DPACK_GLB_FROM=file.gltf  (optional) INPUT is first packed from this .gltf (pack_glb.cmake)
 #   -DVERTICES=V -DINDICES=I   the header's counts; the file must be exactly 8 + 24V + 4I bytes
 #   -DOUTSIDE_OF=x,y,z         (optional) every triangle runs clockwise seen from outside, that
@@ -23,7 +23,8 @@ if(DEFINED PACK_GLB_FROM)
   include(${CMAKE_CURRENT_LIST_DIR}/pack_glb.cmake)
   pack_glb(${PACK_GLB_FROM} ${INPUT})
 endif()
-run_tool(${OPTIONS})
+separate_arguments(options UNIX_COMMAND "${OPTIONS}")
+run_tool(${options})
 read_hex(${OUTPUT} hex size)
 
 u32_at("${hex}" 0 vertex_count)

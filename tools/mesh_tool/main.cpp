@@ -24,21 +24,39 @@ const char kUsage[] =
     "       mesh_tool info FILE.mesh.bin\n"
     "       mesh_tool --help\n";
 
+// "*.3ds;*.obj;..." as ".3ds .obj ...", in lines that start with four blanks.
+std::string WrappedExtensions() {
+    std::string text, line;
+    std::string list = ModelExtensions() + ";";
+    for (std::size_t start = 0, end; (end = list.find(';', start)) != std::string::npos;
+         start = end + 1) {
+        std::string extension = list.substr(start, end - start);
+        if (!extension.empty() && extension[0] == '*') extension.erase(0, 1);
+        if (extension.empty()) continue;
+        if (line.size() + extension.size() > 84) {
+            text += "    " + line + "\n";
+            line.clear();
+        }
+        line += (line.empty() ? "" : " ") + extension;
+    }
+    return text + "    " + line + "\n";
+}
+
 void PrintHelp() {
     std::cout << kUsage << R"(
 mesh_tool SOURCE OUTPUT writes the binary mesh file that the program loads (for example
 data/cube.mesh.bin). SOURCE is either
-  - a readable mesh source, *.txt (vertex and triangle lines, as assets/meshes/*.mesh.txt), or
   - a model in a common interchange format, chosen by its extension: Wavefront OBJ (.obj,
     with the .mtl file it names), glTF 2.0 (.gltf, .glb), PLY, STL, FBX, COLLADA (.dae)
     and the others the import library reads:
-    )" << ModelExtensions() << R"(
-    A model is turned from right-handed coordinates with counter-clockwise front faces into
-    the mesh file's left-handed ones, where a triangle is drawn when it runs clockwise on
-    screen; its texture's v is flipped so that v = 0 is the image's top row. All its meshes
-    go into the one file, in triangles. A vertex's colour is its vertex colour, else its
-    material's diffuse colour, else white; its texture coordinate is from the first set,
-    else (0, 0).
+)" << WrappedExtensions() << R"(    or
+  - any other file: a readable mesh source of vertex and triangle lines, as
+    assets/meshes/*.mesh.txt.
+A model is turned from right-handed coordinates with counter-clockwise front faces into the
+mesh file's left-handed ones, where a triangle is drawn when it runs clockwise on screen; its
+texture's v is flipped so that v = 0 is the image's top row. All its meshes go into the one
+file, in triangles. A vertex's colour is its vertex colour, else its material's diffuse
+colour, else white; its texture coordinate is from the first set, else (0, 0).
   --fit SIZE   scale the mesh evenly so that its largest extent is SIZE, and centre its
                bounds on the origin (the cube's mesh is 2 across; the camera is at z = -10)
 A source that cannot be read, has no triangles or does not fit a mesh file is refused with
