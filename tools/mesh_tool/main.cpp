@@ -6,6 +6,7 @@
 // straight into its vertex and index buffers. Bad input is refused with the file's name and
 // the reason and a non-zero exit status, and OUTPUT is then left as it was.
 // `info` describes a mesh file and says whether the program loads it (mesh_info.h).
+#include "info_command.h"
 #include "mesh_file.h"
 #include "mesh_fit.h"
 #include "mesh_info.h"
@@ -76,13 +77,8 @@ own reason for refusing it to standard error and exits with status 1.
 
 int Info(const std::string& path) {
     std::string refusal;
-    if (DescribeMeshFile(path, std::cout, refusal)) {
-        std::cout << "  the program loads this file\n";
-        return 0;
-    }
-    std::cout.flush();
-    std::cerr << "mesh_tool: " << refusal << '\n';
-    return 1;
+    const bool loads = DescribeMeshFile(path, std::cout, refusal);
+    return FinishInfo("mesh_tool", loads, refusal, "the program loads this file");
 }
 
 int Convert(const std::string& source, const std::string& output, bool fit, float size) {

@@ -1,12 +1,12 @@
 #include "mesh_info.h"
 
+#include "info_command.h"
 #include "mesh/mesh_file_check.h"
 
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
-#include <fstream>
-#include <iterator>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -19,7 +19,7 @@ struct Point {
 
 class MeshBytes {
 public:
-    explicit MeshBytes(std::vector<char> bytes) : bytes_(std::move(bytes)) {}
+    explicit MeshBytes(std::vector<unsigned char> bytes) : bytes_(std::move(bytes)) {}
     std::uint32_t Word(std::uint64_t offset) const {
         std::uint32_t value;  // the build machine is little-endian, as the file is
         std::memcpy(&value, bytes_.data() + offset, sizeof value);
@@ -34,7 +34,7 @@ public:
     std::uint64_t Size() const { return bytes_.size(); }
 
 private:
-    std::vector<char> bytes_;
+    std::vector<unsigned char> bytes_;
 };
 
 void PrintBounds(const MeshBytes& file, std::uint32_t vertexCount, std::ostream& out) {
@@ -117,16 +117,9 @@ void PrintIndices(const MeshBytes& file, const std::string& path, std::uint32_t 
 
 bool DescribeMeshFile(const std::string& path, std::ostream& out, std::string& refusal) {
     refusal.clear();
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        refusal = "cannot open the mesh file " + path;
-        return false;
-    }
-    const MeshBytes file(std::vector<char>(std::istreambuf_iterator<char>(in), {}));
-    if (in.bad()) {
-        refusal = "cannot read the mesh file " + path;
-        return false;
-    }
+    std::vector<unsigned char> bytes;
+    if (!ReadWholeFile(path, "mesh", bytes, refusal)) return false;
+    const MeshBytes file(std::move(bytes));
     out << path << ": " << file.Size() << " bytes\n";
     refusal = MeshHeaderRefusal(path, file.Size());
     if (!refusal.empty()) return false;

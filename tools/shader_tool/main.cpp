@@ -4,6 +4,7 @@
 // shader_tool info FILE describes a compiled shader file (shader_info.h).
 #include "constant_table.h"
 #include "encoder.h"
+#include "info_command.h"
 #include "shader_info.h"
 #include "shader_source.h"
 
@@ -40,13 +41,9 @@ reason for refusing the file to standard error and exits with status 1.
 
 int Info(const std::string& path) {
     std::string refusal;
-    if (DescribeShaderFile(path, std::cout, refusal)) {
-        std::cout << "  the program's check of the token stream passes\n";
-        return 0;
-    }
-    std::cout.flush();
-    std::cerr << "shader_tool: " << refusal << "\n";
-    return 1;
+    const bool passes = DescribeShaderFile(path, std::cout, refusal);
+    return FinishInfo("shader_tool", passes, refusal,
+                      "the program's check of the token stream passes");
 }
 
 }  // namespace

@@ -1,13 +1,12 @@
 #include "shader_info.h"
 
+#include "info_command.h"
 #include "material/shader_tokens.h"
 
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
-#include <fstream>
 #include <iomanip>
-#include <iterator>
 #include <vector>
 
 namespace {
@@ -207,16 +206,8 @@ void PrintLookups(const std::vector<Constant>& constants, bool fragment, std::os
 
 bool DescribeShaderFile(const std::string& path, std::ostream& out, std::string& refusal) {
     refusal.clear();
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        refusal = "cannot open the shader file " + path;
-        return false;
-    }
-    const std::vector<unsigned char> data((std::istreambuf_iterator<char>(in)), {});
-    if (in.bad()) {
-        refusal = "cannot read the shader file " + path;
-        return false;
-    }
+    std::vector<unsigned char> data;
+    if (!ReadWholeFile(path, "shader", data, refusal)) return false;
     const Bytes file(data.data(), data.size());
     out << path << ": " << file.Size() << " bytes\n";
 
