@@ -6,6 +6,7 @@
 #include <assimp/scene.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstdint>
 #include <limits>
