@@ -28,6 +28,13 @@ expect_info(${WORK}/tint.shader 0 "" "4 instructions \\(2 of them dcl or def\\)\
   "2 constants" "g_extra +float4 +c4 +4 +float4x4\n" "g_colorModifier +present"
   "g_color_sampler +absent +the texture's sampler: the texture stays on stage 0")
 
+# Shader model 1 counts no operands in its instruction tokens: def c0, 1, 0, 0, 1 and
+# mov r0, c0, with no constant table.
+write_hex(${WORK}/ps_1_1.shader "0101FFFF 51000000 00000FA0 0000803F 00000000 00000000 0000803F
+                                 01000000 00000F80 0000E4A0 FFFF0000")
+expect_info(${WORK}/ps_1_1.shader 0 "" "model ps_1_1\n"
+  "2 instructions \\(1 of them dcl or def\\)\n" "no constant table" "g_colorModifier +absent")
+
 # Cut in the middle of its constant table, and a file that is no shader at all.
 damaged_copy(${fragment} ${WORK}/half.shader CUT 48)
 expect_info(${WORK}/half.shader 1

@@ -138,8 +138,9 @@ std::vector<Constant> PrintConstantTable(const Bytes& table, std::ostream& out) 
     return constants;
 }
 
-// Walks the token stream: comment blocks are skipped whole, and from shader model 2 on
-// every instruction token counts its operand words. D3DX takes the first "CTAB" block.
+// Walks the token stream: comment blocks are skipped whole. From shader model 2 on every
+// instruction token counts its operand words; before it, operand words are the ones with
+// bit 31 set, but for def's four literal values. D3DX takes the first "CTAB" block.
 struct Stream {
     std::size_t instructions = 0, declarations = 0;
     bool ended = false;
@@ -147,7 +148,7 @@ struct Stream {
     std::size_t tableStart = 0, tableLength = 0;  // after the FOURCC, cut at the file's end
 };
 
-Stream WalkTokens(const Bytes& file) {
+Stream WalkTokens(const Bytes& file, uint32_t major) {
     Stream stream;
     std::size_t at = 4;
     while (file.Holds(at, 4)) {
@@ -170,7 +171,19 @@ Stream WalkTokens(const Bytes& file) {
         const uint32_t opcode = token & 0xFFFF;
         ++stream.instructions;
         if (opcode == 31 || opcode == 81 || opcode == 48 || opcode == 47) ++stream.declarations;
-        at += 4 + ((token >> 24) & 0xF) * 4;
+        std::size_t operands = (token >> 24) & 0xF;
+        if (major < 2) {
+            operands = 0;
+            if (opcode == 81) {
+                operands = 5;
+            } else {
+                while (file.Holds(at + 4 + operands * 4, 4) &&
+                       (file.Word(at + 4 + operands * 4) & 0x80000000u) != 0) {
+                    ++operands;
+                }
+            }
+        }
+        at += 4 + operands * 4;
     }
     return stream;
 }
@@ -214,11 +227,12 @@ bool DescribeShaderFile(const std::string& path, std::ostream& out, std::string&
     const uint32_t version = file.Word(0);
     const uint32_t kind = version >> 16;
     const bool fragment = kind == kPixelShaderVersionType;
+    const uint32_t major = (version >> 8) & 0xFF, minor = version & 0xFF;  // 2_x is 2.1
     if (file.Size() >= 4 && (kind == kVertexShaderVersionType || fragment)) {
         out << "  a " << (fragment ? "fragment (pixel)" : "vertex") << " shader, model "
-            << (fragment ? "ps_" : "vs_") << ((version >> 8) & 0xFF) << '_' << (version & 0xFF)
-            << '\n';
-        const Stream stream = WalkTokens(file);
+            << (fragment ? "ps_" : "vs_") << major << '_'
+            << (major == 2 && minor == 1 ? std::string("x") : std::to_string(minor)) << '\n';
+        const Stream stream = WalkTokens(file, major);
         out << "  " << stream.instructions << " instructions (" << stream.declarations
             << " of them dcl or def)"
             << (stream.ended ? "" : "; the file ends before its end token") << '\n';
