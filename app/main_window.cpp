@@ -3,6 +3,7 @@
 #include <string>
 
 #include "app/application.h"
+#include "app/report_box.h"
 #include "app/windows_error.h"
 
 const char MainWindowClassName[] = "Bexa's Main Window Class";
@@ -12,7 +13,7 @@ namespace {
 // Every Windows failure of the shell: our words, then the system's, in an ownerless error box.
 void ReportWindowsFailure(const char* prefix, const char* caption) {
     const std::string text = prefix + FormatLastWindowsError();
-    MessageBoxA(nullptr, text.c_str(), caption, MB_ICONERROR);
+    ShowReportBox(nullptr, text.c_str(), caption, MB_ICONERROR);
 }
 
 // Destroys a window that failed to be sized, so that nobody sees it at the wrong size.

@@ -1,4 +1,5 @@
 #include "graphics/graphics.h"
+#include "app/report_box.h"
 #include "graphics/scene.h"
 #include "time/frame_clock.h"
 
@@ -8,8 +9,8 @@ bool InitializeGraphics(HWND window) {
     StartFrameClock();
     GraphicsState.direct3d = Direct3DCreate9(D3D_SDK_VERSION);
     if (GraphicsState.direct3d == nullptr) {
-        MessageBoxA(window, "DirectX failed to create a Direct3D9 interface", "No D3D9 Interface",
-                    MB_ICONERROR);
+        ShowReportBox(window, "DirectX failed to create a Direct3D9 interface",
+                      "No D3D9 Interface", MB_ICONERROR);
         return false;
     }
     if (!CreateGraphicsDevice(window)) {
@@ -46,8 +47,8 @@ bool CreateGraphicsDevice(HWND window) {
                                                    D3DCREATE_HARDWARE_VERTEXPROCESSING,
                                                    &parameters, &GraphicsState.device);
     if (FAILED(result)) {
-        MessageBoxA(window, "DirectX failed to create a Direct3D9 device", "No D3D9 Device",
-                    MB_ICONERROR);
+        ShowReportBox(window, "DirectX failed to create a Direct3D9 device", "No D3D9 Device",
+                      MB_ICONERROR);
         return false;
     }
     return true;

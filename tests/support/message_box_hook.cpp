@@ -82,8 +82,12 @@ LRESULT CALLBACK MessageBoxHook::BoxProcedure(HWND box, UINT message, WPARAM wPa
     }
     const LRESULT result = CallWindowProcA(previous, box, message, wParam, lParam);
     if (message == WM_INITDIALOG && activeHook != nullptr) {
-        SetPropA(box, "MirelthTestAnswered", reinterpret_cast<HANDLE>(1));
-        EndDialog(box, activeHook->See(box));
+        if (activeHook->leaveOpen_) {
+            activeHook->See(box);
+        } else {
+            SetPropA(box, "MirelthTestAnswered", reinterpret_cast<HANDLE>(1));
+            EndDialog(box, activeHook->See(box));
+        }
     }
     return result;
 }
@@ -99,13 +103,81 @@ int MessageBoxHook::See(HWND box) {
     seen.owner = GetWindow(box, GW_OWNER);
     seen.icon = IconOf(box);
     seen.buttons = ButtonsOf(box);
-    seen.answer = defaultAnswer_;
-    if (!answers_.empty()) {
+    seen.answer = leaveOpen_ ? 0 : defaultAnswer_;
+    if (!leaveOpen_ && !answers_.empty()) {
         seen.answer = answers_.front();
         answers_.pop_front();
     }
     boxes_.push_back(seen);
     return seen.answer;
+}
+
+namespace {
+struct BoxSearch {
+    HWND box;
+};
+
+BOOL CALLBACK FindShownBox(HWND window, LPARAM search) {
+    char className[16] = {};
+    if (GetClassNameA(window, className, sizeof className) > 0 &&
+        lstrcmpA(className, "#32770") == 0 && IsWindowVisible(window)) {
+        reinterpret_cast<BoxSearch*>(search)->box = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+bool GoneWithin(HWND box, DWORD ms) {
+    for (DWORD waited = 0; IsWindow(box); waited += 10) {
+        if (waited >= ms) return false;
+        Sleep(10);
+    }
+    return true;
+}
+}  // namespace
+
+BoxWatcher::BoxWatcher(DWORD waitMs)
+    : thread_(GetCurrentThreadId()),
+      waitMs_(waitMs),
+      stop_(CreateEventA(nullptr, TRUE, FALSE, nullptr)),
+      watcher_(CreateThread(nullptr, 0, &BoxWatcher::Watch, this, 0, nullptr)) {}
+
+BoxWatcher::~BoxWatcher() { Stop(); }
+
+std::vector<WatchedBox> BoxWatcher::Stop() {
+    if (watcher_ != nullptr) {
+        SetEvent(stop_);
+        WaitForSingleObject(watcher_, INFINITE);
+        CloseHandle(watcher_);
+        CloseHandle(stop_);
+        watcher_ = nullptr;
+    }
+    return seen_;
+}
+
+DWORD WINAPI BoxWatcher::Watch(LPVOID self) {
+    auto* watcher = static_cast<BoxWatcher*>(self);
+    while (WaitForSingleObject(watcher->stop_, 10) == WAIT_TIMEOUT) {
+        BoxSearch search{nullptr};
+        EnumThreadWindows(watcher->thread_, FindShownBox, reinterpret_cast<LPARAM>(&search));
+        if (search.box == nullptr) continue;
+        WatchedBox seen{};
+        char caption[256] = {};
+        GetWindowTextA(search.box, caption, sizeof caption);
+        seen.caption = caption;
+        Sleep(watcher->waitMs_);
+        seen.openAfterWait = IsWindow(search.box) && IsWindowVisible(search.box);
+        if (seen.openAfterWait) {
+            DWORD_PTR result = 0;
+            SendMessageTimeoutA(GetDlgItem(search.box, IDOK), BM_CLICK, 0, 0, SMTO_NORMAL, 5000,
+                                &result);
+            seen.closedByButton = GoneWithin(search.box, 5000);
+            if (!seen.closedByButton) PostMessageA(search.box, WM_COMMAND, IDOK, 0);
+        }
+        GoneWithin(search.box, 5000);
+        watcher->seen_.push_back(seen);
+    }
+    return 0;
 }
 
 const char* IconName(UINT icon) {

@@ -13,7 +13,7 @@ struct SeenMessageBox {
     HWND owner;         // null for a box without an owner
     UINT icon;          // MB_ICONERROR, MB_ICONWARNING, MB_ICONQUESTION, MB_ICONINFORMATION or 0
     UINT buttons;       // MB_OK, MB_YESNO, ... from the buttons it has
-    int answer;         // the button the hook pressed
+    int answer;         // the button the hook pressed; 0 for a box left open
 };
 
 // Installs a WH_CBT hook on the calling thread for its lifetime. Each box is recorded and
@@ -27,6 +27,8 @@ public:
     MessageBoxHook& operator=(const MessageBoxHook&) = delete;
 
     void QueueAnswer(int answer) { answers_.push_back(answer); }
+    // From now on boxes are recorded but left open and shown, for a BoxWatcher to answer.
+    void LeaveOpen() { leaveOpen_ = true; }
     const std::vector<SeenMessageBox>& Boxes() const { return boxes_; }
     void Clear() { boxes_.clear(); }
 
@@ -38,8 +40,40 @@ private:
 
     HHOOK hook_ = nullptr;
     int defaultAnswer_;
+    bool leaveOpen_ = false;
     std::deque<int> answers_;
     std::vector<SeenMessageBox> boxes_;
+};
+
+// What a person saw of one box left open: still on screen after a moment, and gone once its
+// OK button was pressed.
+struct WatchedBox {
+    std::string caption;
+    bool openAfterWait;
+    bool closedByButton;
+};
+
+// Watches, from a second thread, the boxes that the creating thread opens: waits for each to
+// be shown, looks again after `waitMs`, then presses its OK button (a box that ignores the
+// button is ended anyway, so that no test hangs).
+class BoxWatcher {
+public:
+    explicit BoxWatcher(DWORD waitMs = 400);
+    ~BoxWatcher();
+    BoxWatcher(const BoxWatcher&) = delete;
+    BoxWatcher& operator=(const BoxWatcher&) = delete;
+
+    // Stops watching and returns what was seen, in order.
+    std::vector<WatchedBox> Stop();
+
+private:
+    static DWORD WINAPI Watch(LPVOID self);
+
+    DWORD thread_;
+    DWORD waitMs_;
+    HANDLE stop_;
+    HANDLE watcher_;
+    std::vector<WatchedBox> seen_;
 };
 
 // "error", "warning", ... for readable assertion messages.
