@@ -24,14 +24,18 @@ start_xvfb
 echo "run-tests: display $DISPLAY"
 
 make_wine_prefix "$build"
-# Start the server and Wine's service processes with their output sent away, so that
-# no test's pipe is held open by a service that outlives it.
+# Every Wine process inherits the standard error of the process that starts it. The desktop's
+# process (explorer.exe) is started by the first program that needs the desktop, and ends a
+# second after the last program has left it: started by a test, it holds that test's output
+# pipe, and ctest waits on it for as long as other tests keep the desktop open. So start the
+# server, Wine's services and the desktop here with their output sent away, and keep the
+# desktop open for the whole run with a program that waits for this script to end.
 "$wineserver" -p
+keeper_fifo=$(mktemp -u)
+mkfifo "$keeper_fifo"
+/usr/lib/wine/wine64 cmd /c pause <"$keeper_fifo" >/dev/null 2>&1 &
+exec 8>"$keeper_fifo"
+rm -f "$keeper_fifo"
 timeout 60 /usr/lib/wine/wine64 cmd /c exit </dev/null >/dev/null 2>&1 || true
 
-# A Wine process very rarely fails to end after its test has passed; a test that fails or
-# hangs is run once more, and only a second failure fails the run.
-status=0
-ctest --test-dir "$build" --output-on-failure -j "${TEST_JOBS:-2}" --timeout 300 \
-  --repeat until-pass:2 "$@" || status=$?
-exit $status
+ctest --test-dir "$build" --output-on-failure -j "${TEST_JOBS:-2}" --timeout 300 "$@" 8>&-
