@@ -53,6 +53,8 @@ wait_first_frame() {
   while [ $SECONDS -lt $deadline ]; do
     boxes=$(other_windows "$1" "$2")
     [ -n "$boxes" ] && fail "a message box appeared: $boxes"
+    # Both main windows open at the same place: the one looked at goes on top.
+    xdotool windowraise "$2" 2>/dev/null
     timeout 20 import -display "$DISPLAY" -window "$2" "$out/$3.png" 2>/dev/null &&
       awk -v sky="$(band_mean "$out/$3.png" 10 150)" -v floor="$(band_mean "$out/$3.png" 500 90)" \
         'BEGIN { exit !(sky < 0.02 && floor > 0.1) }' && return 0
