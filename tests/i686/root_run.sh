@@ -27,10 +27,13 @@ kill_tree() {
 }
 
 # Under qemu-user, Wine's helper processes sometimes die of a signal that qemu reports on
-# the standard error they share with the program; that is not the program's doing. What is
-# left of STDERR after those lines is the program's own.
+# the standard error they share with the program, and a thread still talking to the Wine
+# server while qemu tears its process down finds the server's pipe closed: neither is the
+# program's doing (its exit status is checked on its own). What is left of STDERR after
+# those lines is the program's own.
 own_errors() {
-  grep -v -E '^qemu: uncaught target signal [0-9]+ \(.*\) - core dumped$' "$1" || true
+  grep -v -E -e '^qemu: uncaught target signal [0-9]+ \(.*\) - core dumped$' \
+    -e '^wine client error:[0-9a-f]+: write: Bad file descriptor$' "$1" || true
 }
 
 # True when a run that ended before showing any sign of the program's own code (STDERR of it)
