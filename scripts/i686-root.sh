@@ -17,6 +17,8 @@ i686_packages=(wine wine32 wine32-preloader libgl1 libgl1-mesa-dri libglx-mesa0 
   libxfixes3 libxi6 libxinerama1 libxrandr2 libxrender1 libxxf86vm1 fonts-wine libgnutls30
   libdbus-1-3 procps)
 
+. "$(dirname "${BASH_SOURCE[0]}")/fetch_retries.sh"
+
 i686_as_root() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }
 
 i686_log() { echo "i686-root: $*"; }
@@ -81,9 +83,7 @@ i686_root_ready() {
   start=$SECONDS
   if [ ! -x "$i686_root/usr/bin/apt-get" ] || [ ! -f "$i686_root/.debootstrap-done" ]; then
     i686_log "building a 32-bit Debian 12 root in $i686_root (a few minutes, once per machine)"
-    i686_as_root rm -rf "$i686_root.partial"
-    i686_as_root debootstrap --arch=i386 --variant=minbase bookworm "$i686_root.partial" \
-      "$(i686_mirror)" >/dev/null
+    with_fetch_retries i686_debootstrap
     i686_as_root rm -rf "$i686_root"
     i686_as_root mv "$i686_root.partial" "$i686_root"
     i686_as_root touch "$i686_root/.debootstrap-done"
@@ -91,17 +91,18 @@ i686_root_ready() {
   fi
   local mirror
   mirror=$(i686_mirror)
+  # The suites the host's own Wine and Mesa come from, and nothing else: the i386 side of a
+  # further suite can lag behind its index on a mirror, failing every set-up until it catches up.
   i686_as_root tee "$i686_root/etc/apt/sources.list" >/dev/null <<SOURCES
 deb $mirror bookworm main
 deb $mirror bookworm-updates main
-deb http://deb.debian.org/debian-security bookworm-security main
 SOURCES
   i686_as_root cp /etc/resolv.conf "$i686_root/etc/resolv.conf"
   i686_root_mount
   if [ "$(cat "$i686_root/.packages-done" 2>/dev/null)" != "${i686_packages[*]}" ]; then
     i686_log "installing 32-bit Wine and Mesa in the root"
-    i686_as_root chroot "$i686_root" apt-get update -qq
-    i686_as_root chroot "$i686_root" env DEBIAN_FRONTEND=noninteractive \
+    with_fetch_retries i686_as_root chroot "$i686_root" apt-get update -qq
+    with_fetch_retries i686_as_root chroot "$i686_root" env DEBIAN_FRONTEND=noninteractive \
       apt-get install -y -qq --no-install-recommends "${i686_packages[@]}" >/dev/null
     i686_as_root chroot "$i686_root" apt-get clean
     echo "${i686_packages[*]}" | i686_as_root tee "$i686_root/.packages-done" >/dev/null
@@ -114,6 +115,13 @@ SOURCES
   fi
   echo "$i686_recipe" | i686_as_root tee "$stamp" >/dev/null
   exec {lock}>&-
+}
+
+# A root is made in a folder of its own and moved into place once complete.
+i686_debootstrap() {
+  i686_as_root rm -rf "$i686_root.partial"
+  i686_as_root debootstrap --arch=i386 --variant=minbase bookworm "$i686_root.partial" \
+    "$(i686_mirror)" >/dev/null
 }
 
 # wineboot with the preloader: it draws nothing, and the preloader spares it the slow start.

@@ -20,6 +20,8 @@ packages=(
   libassimp-dev  # model import for mesh_tool, a build-machine tool; the program never links it
 )
 
+. "$here/scripts/fetch_retries.sh"
+
 sudo_if_needed() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }
 
 missing=()
@@ -41,16 +43,16 @@ SRC
 fi
 
 if [ ${#missing[@]} -gt 0 ] || [ $need_src -eq 1 ] || [ ! -f "$lua_dir/$lua_archive" ]; then
-  sudo_if_needed apt-get update -qq
+  with_fetch_retries sudo_if_needed apt-get update -qq
 fi
 if [ ${#missing[@]} -gt 0 ]; then
   echo "setup: installing ${missing[*]}"
-  sudo_if_needed env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+  with_fetch_retries sudo_if_needed env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi
 
 mkdir -p "$lua_dir"
 if [ ! -f "$lua_dir/$lua_archive" ]; then
-  (cd "$lua_dir" && apt-get source --download-only lua5.2 >/dev/null)
+  (cd "$lua_dir" && with_fetch_retries apt-get source --download-only lua5.2 >/dev/null)
 fi
 echo "$lua_sha256  $lua_dir/$lua_archive" | sha256sum -c --quiet -
 if [ ! -f "$lua_dir/lua5.2-5.2.4/src/lua.h" ]; then
