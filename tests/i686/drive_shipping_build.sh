@@ -123,8 +123,8 @@ wait_alone() {
 }
 
 wait_alone "$escape_pid"
-# The prompt's first showing runs code that qemu has not translated yet: under load it has
-# taken minutes, like the start.
+# The prompt comes in seconds once the key reaches this window; the wait is bounded like a
+# start, as everything under emulation slows down together when the machine is loaded.
 focus "$escape_window"
 xdotool key Escape
 asked=$SECONDS
