@@ -33,11 +33,19 @@ echo "run-i686-tests: display $DISPLAY"
 # away (so that no test's pipe is held by them), through the preloader, which starts them in
 # seconds where a process without it takes a minute.
 i686_as_root timeout 120 chroot "$i686_root" env "${i686_env[@]}" wineserver -p
+# The desktop stays open for the whole run, held by a program that waits for this script to
+# end: otherwise it closes after each run of a test and the next start races its shutdown.
+keeper_fifo=$(mktemp -u)
+mkfifo "$keeper_fifo"
+i686_as_root chroot "$i686_root" env "${i686_env[@]}" DISPLAY="$DISPLAY" \
+  wine cmd /c pause <"$keeper_fifo" >/dev/null 2>&1 &
+exec 8>"$keeper_fifo"
+rm -f "$keeper_fifo"
 i686_as_root timeout 300 chroot "$i686_root" env "${i686_env[@]}" DISPLAY="$DISPLAY" \
   wine cmd /c exit </dev/null >/dev/null 2>&1 || true
 echo "run-i686-tests: Wine services up after $((SECONDS - started)) s"
 
 status=0
-ctest --test-dir "$build" --output-on-failure -j "${TEST_JOBS:-2}" "$@" || status=$?
+ctest --test-dir "$build" --output-on-failure -j "${TEST_JOBS:-2}" "$@" 8>&- || status=$?
 echo "run-i686-tests: done after $((SECONDS - started)) s"
 exit $status

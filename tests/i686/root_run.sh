@@ -36,13 +36,6 @@ own_errors() {
     -e '^wine client error:[0-9a-f]+: write: Bad file descriptor$' "$1" || true
 }
 
-# True when a run that ended before showing any sign of the program's own code (STDERR of it)
-# was killed by qemu: under emulation Wine itself sometimes dies so while it starts, before the
-# program has run at all. Such a start is made again, once, and said so.
-died_starting() {
-  grep -q -E '^qemu: uncaught target signal' "$1"
-}
-
 # A crash of the program itself ends it with a status that no path of it returns.
 describe_status() {
   case $1 in
