@@ -18,6 +18,7 @@ packages=(
   googletest g++ dpkg-dev
   qemu-user-static debootstrap
   libassimp-dev  # model import for mesh_tool, a build-machine tool; the program never links it
+  assimp-testmodels  # for the tests only: the import library's sample models for mesh_tool
 )
 
 . "$here/scripts/fetch_retries.sh"

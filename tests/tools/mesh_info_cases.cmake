@@ -35,3 +35,28 @@ expect_info(${WORK}/leftover.mesh.bin 0 ""
   "2 indices left over after the last whole triangle" "the program loads this file")
 
 expect_info(${WORK}/missing.mesh.bin 1 "^mesh_tool: cannot open the mesh file .*/missing.mesh.bin$")
+
+# Closed parts and their outsides: the cube is closed although its faces have corners of
+# their own; the floor is open; a tetrahedron wound the wrong way round is inside out.
+expect_info(${cube} 0 "" "joined by shared corners: 1, closed: 1, closed and inside out [^:]*: 0\n")
+expect_info(${DATA}/plane.mesh.bin 0 "" "joined by shared corners: 1, closed: 0,")
+file(WRITE ${WORK}/inside_out.mesh.txt [[
+vertex 0 0 0 #FFFFFFFF 0 0
+vertex 1 0 0 #FFFFFFFF 1 0
+vertex 0 1 0 #FFFFFFFF 0 1
+vertex 0 0 1 #FFFFFFFF 1 1
+vertex 5 0 0 #FFFFFFFF 0 0
+vertex 6 0 0 #FFFFFFFF 1 0
+vertex 5 1 0 #FFFFFFFF 0 1
+vertex 5 0 1 #FFFFFFFF 1 1
+triangle 0 1 2
+triangle 0 3 1
+triangle 0 2 3
+triangle 1 3 2
+triangle 4 6 5
+triangle 4 5 7
+triangle 4 7 6
+triangle 5 6 7
+]])
+execute_process(COMMAND ${TOOL} ${WORK}/inside_out.mesh.txt ${WORK}/inside_out.mesh.bin)
+expect_info(${WORK}/inside_out.mesh.bin 0 "" "joined by shared corners: 2, closed: 2, closed and inside out [^:]*: 1\n")

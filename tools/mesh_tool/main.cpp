@@ -11,6 +11,7 @@
 #include "mesh_fit.h"
 #include "mesh_info.h"
 #include "mesh_source.h"
+#include "model_bounds.h"
 #include "model_import.h"
 #include "output_file.h"
 #include "source_lines.h"
@@ -56,18 +57,27 @@ data/cube.mesh.bin). SOURCE is either
 A model is turned from right-handed coordinates with counter-clockwise front faces into the
 mesh file's left-handed ones, where a triangle is drawn when it runs clockwise on screen; its
 texture's v is flipped so that v = 0 is the image's top row. All its meshes go into the one
-file, in triangles. A vertex's colour is its vertex colour, else its material's diffuse
-colour, else white; its texture coordinate is from the first set, else (0, 0).
+file, in triangles, placed by their nodes' transforms; a mirroring transform keeps the
+outside out. A vertex's colour is its vertex colour, else its material's diffuse colour,
+else white; its texture coordinate is from the first set, else (0, 0). Corners are shared
+only where position, colour and texture coordinate are all equal.
   --fit SIZE   scale the mesh evenly so that its largest extent is SIZE, and centre its
                bounds on the origin (the cube's mesh is 2 across; the camera is at z = -10)
 A source that cannot be read, has no triangles or does not fit a mesh file is refused with
 its name and the reason on standard error, exit status 1; OUTPUT is then left as it was.
+So is a model whose import needs more than )" +
+                     std::to_string(kImportAddressSpace >> 30) + R"( GiB of address space or )" +
+                     std::to_string(kImportSeconds) + R"( seconds, or that
+crashes the import library.
 
 mesh_tool info FILE prints what a mesh file holds:
   - its vertex, index and triangle counts, its size against the size the counts need;
   - the bounds of its positions;
   - how many triangles face a camera at (0, 0, -10) (clockwise on screen, drawn) and how
     many face away (counter-clockwise, culled);
+  - how many parts of it (triangles joined through shared corners) are closed, and how many
+    of those are inside out: their triangles face inward, so the camera sees only the inside
+    (the inner wall of a hollow faces inward too, and is not counted);
   - every index that is not below the vertex count, and the indices left over after the
     last whole triangle.
 It exits with status 0 when the program loads the file; otherwise it writes the program's
@@ -84,7 +94,7 @@ int Info(const std::string& path) {
 int Convert(const std::string& source, const std::string& output, bool fit, float size) {
     std::string error;
     MeshData mesh;
-    const bool read = IsModelFile(source) ? ImportModel(source, mesh, error)
+    const bool read = IsModelFile(source) ? ImportModelBounded(source, mesh, error)
                                           : LoadMeshSource(source, mesh, error);
     if (!read || (fit && !FitMesh(source, size, mesh, error)) ||
         !CheckMeshFits(source, mesh, error) ||

@@ -2,8 +2,10 @@
 
 #include "info_command.h"
 #include "mesh/mesh_file_check.h"
+#include "mesh_surface.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <cstring>
 #include <utility>
@@ -30,6 +32,14 @@ public:
         std::memcpy(p, bytes_.data() + kMeshHeaderBytes + std::uint64_t{vertex} * kMeshVertexBytes,
                     sizeof p);
         return {p[0], p[1], p[2]};
+    }
+    // Triangle t's corners; false when one of them names a missing vertex.
+    bool Triangle(std::uint32_t vertexCount, std::uint32_t t,
+                  std::array<std::uint32_t, 3>& corner) const {
+        const std::uint64_t at = kMeshHeaderBytes + std::uint64_t{vertexCount} * kMeshVertexBytes +
+                                 3ull * t * kMeshIndexBytes;
+        for (unsigned k = 0; k < 3; ++k) corner[k] = Word(at + k * kMeshIndexBytes);
+        return corner[0] < vertexCount && corner[1] < vertexCount && corner[2] < vertexCount;
     }
     std::uint64_t Size() const { return bytes_.size(); }
 
@@ -58,11 +68,9 @@ void PrintFacing(const MeshBytes& file, std::uint32_t vertexCount, std::uint32_t
                  std::ostream& out) {
     const Point eye = {0, 0, -10};
     std::uint64_t toward = 0, away = 0, edgeOn = 0, broken = 0;
-    const std::uint64_t indices = kMeshHeaderBytes + std::uint64_t{vertexCount} * kMeshVertexBytes;
     for (std::uint32_t t = 0; t < indexCount / 3; ++t) {
-        std::uint32_t corner[3];
-        for (int k = 0; k < 3; ++k) corner[k] = file.Word(indices + (3ull * t + k) * kMeshIndexBytes);
-        if (corner[0] >= vertexCount || corner[1] >= vertexCount || corner[2] >= vertexCount) {
+        std::array<std::uint32_t, 3> corner;
+        if (!file.Triangle(vertexCount, t, corner)) {
             ++broken;
             continue;
         }
@@ -86,6 +94,26 @@ void PrintFacing(const MeshBytes& file, std::uint32_t vertexCount, std::uint32_t
     if (edgeOn > 0) out << ", " << edgeOn << " edge-on or flat";
     if (broken > 0) out << ", " << broken << " name a missing vertex";
     out << '\n';
+}
+
+// Closed parts enclosing a negative volume are inside out: the camera sees their inside.
+void PrintSurface(const MeshBytes& file, std::uint32_t vertexCount, std::uint32_t indexCount,
+                  std::ostream& out) {
+    std::vector<std::array<float, 3>> positions(vertexCount);
+    for (std::uint32_t v = 0; v < vertexCount; ++v) {
+        const Point p = file.Position(v);
+        positions[v] = {static_cast<float>(p.x), static_cast<float>(p.y),
+                        static_cast<float>(p.z)};
+    }
+    std::vector<std::array<std::uint32_t, 3>> triangles;
+    for (std::uint32_t t = 0; t < indexCount / 3; ++t) {
+        std::array<std::uint32_t, 3> corner;
+        if (file.Triangle(vertexCount, t, corner)) triangles.push_back(corner);
+    }
+    const SurfaceCount count = CountSurfaces(positions, triangles);
+    out << "  parts joined by shared corners: " << count.parts << ", closed: " << count.closed
+        << ", closed and inside out (a negative volume, not a hollow): " << count.insideOut
+        << '\n';
 }
 
 // The first bad index of a whole triangle is the loader's refusal.
@@ -136,6 +164,7 @@ bool DescribeMeshFile(const std::string& path, std::ostream& out, std::string& r
 
     PrintBounds(file, vertexCount, out);
     PrintFacing(file, vertexCount, indexCount, out);
+    PrintSurface(file, vertexCount, indexCount, out);
     std::string indexRefusal;
     PrintIndices(file, path, vertexCount, indexCount, out, indexRefusal);
     if (refusal.empty()) refusal = indexRefusal;

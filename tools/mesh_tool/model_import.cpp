@@ -5,20 +5,25 @@
 #include <assimp/postprocess.h>
 #include <assimp/scene.h>
 
+#include "mesh/mesh_file_check.h"
+
 #include <algorithm>
 #include <cctype>
 #include <cmath>
 #include <cstdint>
-#include <limits>
+#include <cstring>
+#include <unordered_map>
+#include <vector>
 
 namespace {
 
-// aiProcess_ConvertToLeftHanded is MakeLeftHanded (z mirrored), FlipUVs and
-// FlipWindingOrder: exactly the turn from the formats' conventions to the mesh file's.
-// SortByPType puts points and lines in meshes of their own, which are left out.
-constexpr unsigned kSteps = aiProcess_Triangulate | aiProcess_SortByPType |
-                            aiProcess_JoinIdenticalVertices | aiProcess_PreTransformVertices |
-                            aiProcess_ConvertToLeftHanded | aiProcess_ValidateDataStructure;
+// Transforms, handedness and winding are done here rather than by the library's steps: its
+// step that bakes node transforms keeps a mirrored node's winding, turning it inside out,
+// and its step that joins vertices (in the Debian release) ignores colours. SortByPType
+// puts points and lines in meshes of their own, which are left out.
+constexpr unsigned kSteps =
+    aiProcess_Triangulate | aiProcess_SortByPType | aiProcess_ValidateDataStructure;
+constexpr std::uint64_t kMostVertices = kLargestMeshBuffer / kMeshVertexBytes;
 
 std::string Extension(const std::string& path) {
     const std::size_t slash = path.find_last_of("/\\");
@@ -55,29 +60,107 @@ std::uint32_t MaterialColor(const aiScene& scene, unsigned index) {
     return Argb(diffuse);
 }
 
-bool AddMesh(const aiScene& scene, const aiMesh& source, MeshData& mesh) {
-    if ((source.mPrimitiveTypes & aiPrimitiveType_TRIANGLE) == 0) return true;
-    const std::uint64_t first = mesh.vertices.size();
-    if (first + source.mNumVertices > std::numeric_limits<std::uint32_t>::max()) return false;
-    const std::uint32_t color = MaterialColor(scene, source.mMaterialIndex);
-    for (unsigned i = 0; i < source.mNumVertices; ++i) {
-        MeshVertex vertex;
-        // + 0 turns the -0 that mirroring z = 0 gives into 0.
-        vertex.x = source.mVertices[i].x + 0.0f;
-        vertex.y = source.mVertices[i].y + 0.0f;
-        vertex.z = source.mVertices[i].z + 0.0f;
-        vertex.color = source.HasVertexColors(0) ? Argb(source.mColors[0][i]) : color;
-        if (source.HasTextureCoords(0)) {
-            vertex.u = source.mTextureCoords[0][i].x;
-            vertex.v = source.mTextureCoords[0][i].y;
-        }
-        mesh.vertices.push_back(vertex);
+// A vertex record as its bytes: two vertices are joined only when all of them are equal.
+struct VertexBytes {
+    std::uint32_t words[6];
+    bool operator==(const VertexBytes& other) const {
+        return std::memcmp(words, other.words, sizeof words) == 0;
     }
-    for (unsigned f = 0; f < source.mNumFaces; ++f) {
-        const aiFace& face = source.mFaces[f];
-        if (face.mNumIndices != 3) continue;
-        for (unsigned k = 0; k < 3; ++k) {
-            mesh.indices.push_back(static_cast<std::uint32_t>(first + face.mIndices[k]));
+};
+struct HashVertexBytes {
+    std::size_t operator()(const VertexBytes& key) const {
+        std::uint64_t hash = 14695981039346656037ull;  // FNV-1a over the words
+        for (const std::uint32_t word : key.words) hash = (hash ^ word) * 1099511628211ull;
+        return static_cast<std::size_t>(hash);
+    }
+};
+static_assert(sizeof(MeshVertex) == sizeof(VertexBytes), "a vertex record is six words");
+
+class Builder {
+public:
+    explicit Builder(MeshData& mesh) : mesh_(mesh) {}
+
+    // One placement of `source` under the node transform `place`. False when the mesh
+    // would need more vertices than a mesh file holds.
+    bool Add(const aiScene& scene, const aiMesh& source, const aiMatrix4x4& place) {
+        if ((source.mPrimitiveTypes & aiPrimitiveType_TRIANGLE) == 0) return true;
+        const std::uint32_t color = MaterialColor(scene, source.mMaterialIndex);
+        std::vector<std::uint32_t> index(source.mNumVertices);
+        for (unsigned i = 0; i < source.mNumVertices; ++i) {
+            const aiVector3D p = place * source.mVertices[i];
+            MeshVertex vertex;
+            // Left-handed: z mirrored. + 0 turns the -0 that mirroring 0 gives into 0,
+            // so that equal points join.
+            vertex.x = p.x + 0.0f;
+            vertex.y = p.y + 0.0f;
+            vertex.z = -p.z + 0.0f;
+            vertex.color = source.HasVertexColors(0) ? Argb(source.mColors[0][i]) : color;
+            if (source.HasTextureCoords(0)) {  // v = 0 at the image's top row
+                vertex.u = source.mTextureCoords[0][i].x;
+                vertex.v = 1.0f - source.mTextureCoords[0][i].y;
+            }
+            if (!Join(vertex, index[i])) return false;
+        }
+        // Mirroring z turns every triangle's corners the other way round on screen, and so
+        // does a mirroring placement: reversed once, the corners run clockwise seen from the
+        // outside; a placement with a negative determinant undoes that.
+        const bool reverse = !(place.Determinant() < 0);
+        for (unsigned f = 0; f < source.mNumFaces; ++f) {
+            const aiFace& face = source.mFaces[f];
+            if (face.mNumIndices != 3 || face.mIndices[0] >= source.mNumVertices ||
+                face.mIndices[1] >= source.mNumVertices ||
+                face.mIndices[2] >= source.mNumVertices) {
+                continue;
+            }
+            mesh_.indices.push_back(index[face.mIndices[0]]);
+            mesh_.indices.push_back(index[face.mIndices[reverse ? 2 : 1]]);
+            mesh_.indices.push_back(index[face.mIndices[reverse ? 1 : 2]]);
+        }
+        return true;
+    }
+
+private:
+    bool Join(const MeshVertex& vertex, std::uint32_t& number) {
+        VertexBytes key;
+        std::memcpy(key.words, &vertex, sizeof key.words);
+        const auto found = numbers_.find(key);
+        if (found != numbers_.end()) {
+            number = found->second;
+            return true;
+        }
+        if (mesh_.vertices.size() >= kMostVertices) return false;
+        number = static_cast<std::uint32_t>(mesh_.vertices.size());
+        numbers_.emplace(key, number);
+        mesh_.vertices.push_back(vertex);
+        return true;
+    }
+
+    MeshData& mesh_;
+    std::unordered_map<VertexBytes, std::uint32_t, HashVertexBytes> numbers_;
+};
+
+// Every mesh of every node, placed by the node's transform times its parents'. The tree
+// is walked with a stack of its own, as a crafted file may nest nodes deeply.
+bool AddNodes(const aiScene& scene, MeshData& mesh) {
+    Builder builder(mesh);
+    struct Placed {
+        const aiNode* node;
+        aiMatrix4x4 place;
+    };
+    std::vector<Placed> stack{{scene.mRootNode, scene.mRootNode->mTransformation}};
+    while (!stack.empty()) {
+        const Placed at = stack.back();
+        stack.pop_back();
+        for (unsigned m = 0; m < at.node->mNumMeshes; ++m) {
+            const unsigned number = at.node->mMeshes[m];
+            if (number < scene.mNumMeshes &&
+                !builder.Add(scene, *scene.mMeshes[number], at.place)) {
+                return false;
+            }
+        }
+        for (unsigned c = at.node->mNumChildren; c-- > 0;) {  // first child walked first
+            const aiNode* child = at.node->mChildren[c];
+            stack.push_back({child, at.place * child->mTransformation});
         }
     }
     return true;
@@ -104,11 +187,9 @@ bool ImportModel(const std::string& path, MeshData& mesh, std::string& error) {
         error = path + ": the model cannot be read: " + importer.GetErrorString();
         return false;
     }
-    for (unsigned m = 0; m < scene->mNumMeshes; ++m) {
-        if (!AddMesh(*scene, *scene->mMeshes[m], mesh)) {
-            error = path + ": the model has more vertices than a mesh file can count";
-            return false;
-        }
+    if (scene->mRootNode != nullptr && !AddNodes(*scene, mesh)) {
+        error = path + ": the model has more vertices than a mesh file can hold";
+        return false;
     }
     if (mesh.indices.empty()) {
         error = path + ": the model has no triangles";
