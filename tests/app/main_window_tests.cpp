@@ -7,7 +7,10 @@
 #include "app/application.h"
 #include "app/main_window.h"
 #include "app/windows_error.h"
+#include "mirelth_version.h"
 #include "support/message_box_hook.h"
+
+#include <winver.h>  // after windows.h, which WIN32_LEAN_AND_MEAN keeps from including it
 
 namespace {
 HINSTANCE Instance() { return GetModuleHandleA(nullptr); }
@@ -145,6 +148,39 @@ TEST(MainWindowResources, BothIconGroupsHoldTheEightImages) {
             seen.insert({side, entries[i].bitCount});
         }
         EXPECT_EQ(seen, expected) << group;
+    }
+}
+
+// What Windows' file properties show for the program, read through Windows' own API.
+TEST(MainWindowResources, FilePropertiesShowTheVersionAndProductName) {
+    const char* program = "mirelth.exe";  // tests run in the build tree
+    DWORD unused = 0;
+    const DWORD size = GetFileVersionInfoSizeA(program, &unused);
+    ASSERT_GT(size, 0u);
+    std::vector<char> info(size);
+    ASSERT_TRUE(GetFileVersionInfoA(program, 0, size, info.data()));
+    void* value = nullptr;
+    UINT length = 0;
+    ASSERT_TRUE(VerQueryValueA(info.data(), "\\", &value, &length));
+    ASSERT_EQ(length, sizeof(VS_FIXEDFILEINFO));
+    const auto* fixed = static_cast<const VS_FIXEDFILEINFO*>(value);
+    const WORD version[] = {MIRELTH_VERSION_COMMA};
+    EXPECT_EQ(fixed->dwFileVersionMS, MAKELONG(version[1], version[0]));
+    EXPECT_EQ(fixed->dwFileVersionLS, MAKELONG(version[3], version[2]));
+    EXPECT_EQ(fixed->dwProductVersionMS, fixed->dwFileVersionMS);
+    EXPECT_EQ(fixed->dwProductVersionLS, fixed->dwFileVersionLS);
+    ASSERT_TRUE(VerQueryValueA(info.data(), "\\VarFileInfo\\Translation", &value, &length));
+    ASSERT_GE(length, 4u);
+    const auto* translation = static_cast<const WORD*>(value);
+    const std::pair<const char*, const char*> expected[] = {
+        {"ProductName", "Bexa's Mirelth Game"},
+        {"FileVersion", MIRELTH_VERSION_TEXT},
+        {"ProductVersion", MIRELTH_VERSION_TEXT}};
+    for (const auto& [name, text] : expected) {
+        char query[64];
+        wsprintfA(query, "\\StringFileInfo\\%04x%04x\\%s", translation[0], translation[1], name);
+        ASSERT_TRUE(VerQueryValueA(info.data(), query, &value, &length)) << query;
+        EXPECT_STREQ(static_cast<const char*>(value), text) << query;
     }
 }
 

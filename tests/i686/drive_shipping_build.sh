@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The shipping 32-bit program, run as a user would under 32-bit Wine in the emulated root:
-#   drive_shipping_build.sh PROGRAM BUILD_DIR
+#   drive_shipping_build.sh PROGRAM BUILD_DIR RELEASE_ZIP
+# The program runs from the release archive, unpacked afresh, as a user gets it.
 # Two runs, one after the other: the first is checked on its picture and quit with Escape then
 # Yes (status 1), the second is closed with Alt+F4 (status 0). Neither may show a message box
 # or write to standard error.
@@ -9,14 +10,27 @@ set -u
 . "$here/../support/x_session.sh"
 out=$2/i686-program
 rm -rf "$out"; mkdir -p "$out"
-folder=$(stage "$2" "$1") || { echo "FAIL: could not stage the program"; exit 1; }
+# The archive's own folder, unpacked into a fresh one; an archive older than the build's
+# program or data is not what was built.
+unpack_release() {  # ZIP PROGRAM BUILD_DIR
+  local fresh stale top
+  top=$(basename "$1" .zip)
+  stale=$(find "$2" "$3/data" -newer "$1" -print -quit 2>/dev/null)
+  [ -f "$1" ] && [ -z "$stale" ] ||
+    { echo "FAIL: $1 is missing or older than $stale: build the package target" >&2; return 1; }
+  fresh=$(mktemp -d /tmp/mirelth-i686.XXXXXX) || return 1
+  (cd "$fresh" && cmake -E tar xf "$1") && [ -f "$fresh/$top/$(basename "$2")" ] ||
+    { rm -rf "$fresh"; return 1; }
+  echo "$fresh/$top"
+}
+folder=$(unpack_release "$3" "$1" "$2") || { echo "FAIL: could not unpack the release"; exit 1; }
 pids=()
 fail() {
   echo "FAIL: $*" >&2
   for p in "${pids[@]}"; do kill_tree "$p"; done
   exit 1
 }
-trap 'rm -rf "$folder"' EXIT
+trap 'rm -rf "${folder%/*}"' EXIT
 
 launch() {
   run_in_root "$folder" "$(basename "$program")" "$out/$1.stdout" "$out/$1.stderr" &
