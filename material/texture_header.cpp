@@ -110,8 +110,8 @@ const char* DdsProblem(const unsigned char* header, size_t headerSize, uint64_t 
 }
 
 // ---- BMP and DIB ---------------------------------------------------------------------------
-// Wine decodes a 32-bit BMP in full to learn whether it has alpha, inside the very call that
-// tells its size, with a buffer of width * height * 4 bytes counted in 32 bits.
+// D3DX has a 32-bit BMP decoded in full to learn whether it has alpha, inside the very call
+// that tells its size, with a buffer of width * height * 4 bytes counted in 32 bits.
 const size_t kBmpFileHeader = 14;
 const uint32_t kCoreHeaderSize = 12;
 const uint32_t kUncompressed = 0, kBitFields = 3;
@@ -163,8 +163,10 @@ const char* BitmapProblem(const unsigned char* bytes, size_t size, size_t at, ui
     return nullptr;
 }
 
-// ---- PNG, JPEG and TGA: Wine's readers decode the whole picture as they open the file, into
-// a buffer whose size they count in 32 bits: only the sides need checking. --------------------
+// ---- PNG, JPEG and TGA ---------------------------------------------------------------------
+// Wine's PNG and JPEG readers decode the whole picture as they open the file, and D3DX has a
+// 32-bit TGA decoded to look for alpha, all while it only asks for the size, into buffers
+// counted in 32 bits: their sides are checked. Their readers check their data's length.
 const unsigned char kPngSignature[] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
 
 // The sides in the JPEG's frame header, found by walking its segments; false when the
@@ -176,6 +178,10 @@ bool JpegSides(const unsigned char* bytes, size_t size, uint64_t* width, uint64_
         const unsigned marker = bytes[at + 1];
         if (marker == 0xFF) {  // fill byte
             ++at;
+            continue;
+        }
+        if (marker == 0x01 || (marker >= 0xD0 && marker <= 0xD7)) {  // markers without length
+            at += 2;
             continue;
         }
         const size_t length = size_t{bytes[at + 2]} << 8 | bytes[at + 3];
