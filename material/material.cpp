@@ -6,6 +6,7 @@
 
 #include "graphics/graphics.h"
 #include "material/asset_file.h"
+#include "material/texture_header.h"
 
 namespace {
 // The widest and tallest texture that any Direct3D 9 device takes.
@@ -49,12 +50,13 @@ bool Material::ReadTexture(lua_State* L) {
         return false;
     }
     // A texture that fails to load leaves `texture` null; the material still loads. Wine's
-    // image decoders trust the size that a file's header gives, and a damaged one makes them
-    // write past their buffers: a picture larger than any texture is refused before they try.
+    // image readers trust what a file's header gives: a header that promises more than its
+    // file holds stalls or overruns them, and a picture larger than any texture makes its
+    // decoder write past its buffers. Such a file is refused, silently, before D3DX reads it.
     const char* path = lua_tostring(L, -1);
     D3DXIMAGE_INFO image;
-    if (SUCCEEDED(D3DXGetImageInfoFromFileA(path, &image)) && image.Width <= LargestTexture &&
-        image.Height <= LargestTexture) {
+    if (TextureFileProblem(path) == nullptr && SUCCEEDED(D3DXGetImageInfoFromFileA(path, &image)) &&
+        image.Width <= LargestTexture && image.Height <= LargestTexture) {
         D3DXCreateTextureFromFileA(GraphicsState.device, path, &texture);
     }
     lua_pop(L, 1);

@@ -497,10 +497,6 @@ bool Check(const Block& file, uint32_t expectedVersionType, std::string* reason,
                                                                   : "not a pixel shader";
         return false;
     }
-    if (file.Size() % 4 != 0) {
-        *reason = "the file's size is not a whole number of 32-bit tokens";
-        return false;
-    }
     const bool pixel = versionType == kPixelShaderVersionType;
     const uint32_t version = versionToken & 0xFFFF;
     if (!IsModel(pixel, version)) {
@@ -508,6 +504,7 @@ bool Check(const Block& file, uint32_t expectedVersionType, std::string* reason,
         return false;
     }
     const Stream stream{file, pixel, version, &facts->work};
+    // Direct3D and D3DX stop at the end token: bytes after the last whole word are never read.
     const size_t words = file.Size() / 4;
     for (size_t i = 1; i < words;) {
         const uint32_t token = stream.At(i);

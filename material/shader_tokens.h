@@ -13,10 +13,11 @@ constexpr uint32_t kPixelShaderVersionType = 0xFFFF;
 
 // True when `bytes` hold a whole token stream of the expected kind, of a model Direct3D 9
 // takes (vs_1_1, vs_2_0, vs_2_x, vs_3_0, ps_1_1 to ps_1_4, ps_2_0, ps_2_x, ps_3_0):
-// a whole number of 32-bit tokens, every comment block and instruction inside the bytes,
-// an end token among them, every instruction one of the model's own with the operands it
-// takes, each register one that a shader of this kind and model has, and a constant table
-// (if any) that D3DX can read inside its block in time proportional to its size.
+// every comment block and instruction inside the file's whole 32-bit words (1 to 3 bytes
+// after the last are ignored), an end token among them, every instruction one of the
+// model's own with the operands it takes, each register one that a shader of this kind and
+// model has, and a constant table (if any) that D3DX can read inside its block in time
+// proportional to its size.
 // Otherwise false, with a short plain-English reason in *whyNot (when given) such as
 // "the file ends before its end token".
 bool CheckShaderTokens(const void* bytes, size_t size, uint32_t expectedVersionType,

@@ -1,8 +1,9 @@
 // The program as it ships (app/main.cpp, the same code and resources), linked with its
 // start-up calls wrapped (-Wl,--wrap=..., see CMakeLists.txt) so that the end of each step
-// is reported: the entry point reached, the window made, the device made, each material,
-// shader and mesh loaded, the first frame presented. Then it closes the window as a user
-// would, so that the program ends by its own path. Nothing else changes.
+// is reported: the entry point reached, the window made, the device made, each material file
+// run, its texture's header checked, its texture and shaders loaded, each mesh loaded, the
+// first frame presented. Then it closes the window as a user would, so that the program ends
+// by its own path. Nothing else changes.
 #include <windows.h>
 
 #include <string>
@@ -19,6 +20,9 @@ const char* Owner(const Material* material) {
 void ReportMaterialStep(const Material* material, const char* what) {
     ReportStep((std::string(Owner(material)) + " " + what).c_str());
 }
+
+// The material being loaded, whose texture's header is checked within its load.
+const Material* loading = nullptr;
 }  // namespace
 
 extern "C" {
@@ -46,7 +50,19 @@ void __wrap__Z10SetUpScenev() {
     __real__Z10SetUpScenev();
 }
 
+const char* __real__Z18TextureFileProblemPKc(const char* path);
+
+// The texture header check is a step of its own, between running the material file and
+// D3DX's reading of the texture.
+const char* __wrap__Z18TextureFileProblemPKc(const char* path) {
+    ReportMaterialStep(loading, "material file");
+    const char* problem = __real__Z18TextureFileProblemPKc(path);
+    ReportMaterialStep(loading, "texture header check");
+    return problem;
+}
+
 bool __wrap__ZN8Material4LoadEPKc(Material* self, const char* path) {
+    loading = self;
     const bool loaded = __real__ZN8Material4LoadEPKc(self, path);
     ReportMaterialStep(self, "material and texture");
     return loaded;

@@ -2,11 +2,14 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
+#include <cstring>
 #include <string>
 
 #include "graphics/graphics.h"
 #include "material/asset_file.h"
 #include "material/material.h"
+#include "material/texture_header.h"
 #include "material_test_support.h"
 #include "support/capture.h"
 #include "support/temp_folder.h"
@@ -164,6 +167,128 @@ TEST_F(MaterialTest, MissingTextureFileLeavesTextureNullAndLoadGoesOn) {
     EXPECT_EQ(material.texture, nullptr);
     EXPECT_EQ(errors_.Text(), "");
     EXPECT_TRUE(boxes_.Boxes().empty());
+}
+
+// A 4 by 4 DDS of 32-bit pixels with its 3 levels (4x4, 2x2, 1x1): 128 + 84 bytes.
+std::string TinyDds() {
+    std::string file(128 + 84, '\x40');
+    const auto put = [&file](size_t offset, uint32_t value) { std::memcpy(&file[offset], &value, 4); };
+    for (size_t offset = 0; offset < 128; offset += 4) put(offset, 0);
+    put(0, 0x20534444);  // "DDS "
+    put(4, 124);
+    put(8, 0x1 | 0x2 | 0x4 | 0x8 | 0x1000 | 0x20000);
+    put(12, 4);
+    put(16, 4);
+    put(20, 16);
+    put(28, 3);
+    put(76, 32);
+    put(80, 0x40);
+    put(88, 32);
+    put(92, 0xFF0000);
+    put(96, 0xFF00);
+    put(100, 0xFF);
+    put(108, 0x1000 | 0x8 | 0x400000);
+    return file;
+}
+
+// Wine's DDS reader walks the header's mip-map count before it compares the file's length
+// with what the levels need (a minute for 2^32-1), and its sums wrap. Every count or size
+// that the file cannot hold is refused before D3DX reads it: no texture, no box, no line,
+// and no stall (the test's time limit is shorter than the stall).
+TEST_F(MaterialTest, DdsWhoseHeaderTheFileCannotHoldIsRefusedAtOnce) {
+    const struct {
+        const char* name;
+        size_t offset;  // of a 32-bit field; 0 to cut the file to `value` bytes instead
+        uint32_t value;
+        const char* reason;
+    } cases[] = {
+        {"one mip level too many", 28, 4, "the mip-map count is above what the sides allow"},
+        {"2^31-1 mip levels", 28, 0x7FFFFFFF, "the mip-map count is above what the sides allow"},
+        {"2^32-1 mip levels", 28, 0xFFFFFFFF, "the mip-map count is above what the sides allow"},
+        {"width 0", 16, 0, "a side of the texture is 0"},
+        {"height 0", 12, 0, "a side of the texture is 0"},
+        {"width 16385", 16, 16385, "a side is above 16384"},
+        {"height 2^32-1", 12, 0xFFFFFFFF, "a side is above 16384"},
+        {"a volume", 112, 0x200000, "the texture has depth"},
+        {"a depth of 2^32-1", 24, 0xFFFFFFFF, "the texture has depth"},
+        {"six cube faces", 112, 0x200 | 0xFC00, "the texture has cube faces"},
+        {"width 8: level 0 needs more", 16, 8, "the file holds less than its levels need"},
+        {"16-byte pixels", 88, 128, "the file holds less than its levels need"},
+        {"one byte short", 0, 128 + 83, "the file holds less than its levels need"},
+        {"the header cut", 0, 127, "the file ends inside its header"},
+    };
+    const std::string intact = TinyDds();
+    const std::string dds = folder_.Write("test.dds", intact);
+    Material good;
+    ASSERT_EQ(TextureFileProblem(dds.c_str()), nullptr);
+    LoadText(good, "return { texture = '" + dds + "', shaders = {}, constants = {} }");
+    ASSERT_NE(good.texture, nullptr) << "the intact file loads: the cases below differ by one field";
+    EXPECT_EQ(good.texture->GetLevelCount(), 3u);
+    boxes_.Clear();
+    for (const auto& c : cases) {
+        std::string bytes = intact;
+        if (c.offset == 0) bytes.resize(c.value);
+        else std::memcpy(&bytes[c.offset], &c.value, 4);
+        folder_.Write("test.dds", bytes);
+        const char* reason = TextureFileProblem(dds.c_str());
+        EXPECT_STREQ(reason, c.reason) << c.name;
+        Material material;
+        EXPECT_TRUE(LoadText(material, "return { texture = '" + dds + "', shaders = {}, "
+                                       "constants = { g_colorModifier = { 1, 1, 1 } } }"));
+        EXPECT_EQ(material.texture, nullptr) << c.name;
+        EXPECT_TRUE(boxes_.Boxes().empty()) << c.name;
+    }
+    EXPECT_EQ(errors_.Text(), "") << "a refused texture is silent, as a failed one";
+}
+
+// The other formats whose readers decode the whole picture while D3DX only asks its size,
+// into buffers counted in 32 bits: their sides are checked, and an uncompressed bitmap's
+// pixels must be in the file.
+TEST(TextureHeader, RefusesSidesNoTextureHasInEveryFormatTheReadersTrust) {
+    const auto bytes = [](std::initializer_list<int> values, size_t size = 0) {
+        std::string text;
+        for (int value : values) text += static_cast<char>(value);
+        text.resize(std::max(size, text.size()), '\0');
+        return text;
+    };
+    const auto verdict = [](const std::string& header, uint64_t fileSize) {
+        const char* reason = TextureHeaderProblem(
+            reinterpret_cast<const unsigned char*>(header.data()), header.size(), fileSize);
+        return std::string(reason ? reason : "accepted");
+    };
+    const std::string png = "\x89PNG\r\n\x1a\n" + bytes({0, 0, 0, 13}) + "IHDR";
+    EXPECT_EQ(verdict(png + bytes({0, 0, 0x40, 0, 0, 0, 0x40, 0}), 1000), "accepted");
+    EXPECT_EQ(verdict(png + bytes({0, 0, 0x40, 1, 0, 0, 0x40, 0}), 1000), "a side is above 16384");
+    EXPECT_EQ(verdict(png + bytes({0, 0, 0, 0, 0, 0, 0x40, 0}), 1000), "a side of the texture is 0");
+    // A JPEG: an APP0 segment, then the frame header (height, then width, big-endian).
+    const std::string jpeg = bytes({0xFF, 0xD8, 0xFF, 0xE0, 0, 4, 0, 0, 0xFF, 0xC0, 0, 11, 8});
+    EXPECT_EQ(verdict(jpeg + bytes({0x40, 0, 0x40, 0, 1}), 1000), "accepted");
+    EXPECT_EQ(verdict(jpeg + bytes({0xFF, 0xDC, 0x40, 0, 1}), 1000), "a side is above 16384");
+    EXPECT_EQ(verdict(jpeg + bytes({0x40, 0, 0, 0, 1}), 1000), "a side of the texture is 0");
+    EXPECT_EQ(verdict(bytes({0xFF, 0xD8, 0xFF, 0xDA, 0, 2}), 1000), "the JPEG has no frame header");
+    // An uncompressed true-colour TGA: width and height at 12 and 14.
+    EXPECT_EQ(verdict(bytes({0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x40, 0, 0x40, 32}, 18), 1000),
+              "accepted");
+    EXPECT_EQ(verdict(bytes({0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0xFF, 0xFF, 1, 0, 32}, 18), 1000),
+              "a side is above 16384");
+    // A DIB (no file header) of 16 by 16 32-bit pixels needs 1024 bytes of them.
+    const std::string dib = bytes({40, 0, 0, 0, 16, 0, 0, 0, 16, 0, 0, 0, 1, 0, 32}, 40);
+    EXPECT_EQ(verdict(dib, 40 + 1024), "accepted");
+    EXPECT_EQ(verdict(dib, 40 + 1023), "the file holds less than its pixels need");
+    // The shipped bitmap: its height made negative (top row first) is still 256 rows; one
+    // byte short of its pixels, or a side of 2^31, is refused.
+    const std::string bmp = ReadWholeFile(CheckerTexturePath);
+    ASSERT_GT(bmp.size(), 54u);
+    std::string flipped = bmp.substr(0, 54);
+    const int32_t up = -256;
+    std::memcpy(&flipped[22], &up, 4);
+    EXPECT_EQ(verdict(flipped, bmp.size()), "accepted");
+    EXPECT_EQ(verdict(bmp.substr(0, 54), bmp.size() - 1), "the file holds less than its pixels need");
+    const uint32_t huge = 0x80000000u;
+    std::memcpy(&flipped[22], &huge, 4);
+    EXPECT_EQ(verdict(flipped, bmp.size()), "a side is above 16384");
+    EXPECT_EQ(TextureFileProblem("data/checker.dds"), nullptr);
+    EXPECT_STREQ(TextureFileProblem("data/no such texture.dds"), "the file cannot be read");
 }
 
 TEST_F(MaterialTest, NumberAsTexturePathReadsTheFileNamedByItsText) {

@@ -98,6 +98,15 @@ TEST_F(ShaderTokens, AcceptsBothBuiltShadersAsTheirOwnKindOnly) {
     EXPECT_EQ(Verdict(fragment_, kVertexShaderVersionType), "not a vertex shader");
 }
 
+// Direct3D and D3DX stop reading at the end token, so stray bytes after it do no harm.
+TEST_F(ShaderTokens, AcceptsOneToThreeStrayBytesAfterTheEndToken) {
+    for (const std::string* file : {&vertex_, &fragment_}) {
+        const uint32_t kind = WordAt(*file, 0) >> 16;
+        for (const char* tail : {"\xff", "\xff\xff", "\xfe\xff\x7f"})
+            EXPECT_EQ(Verdict(*file + tail, kind), "accepted") << std::strlen(tail) << " bytes";
+    }
+}
+
 TEST_F(ShaderTokens, RefusesEmptyBytesAndANullPointer) {
     EXPECT_EQ(Verdict("", kVertexShaderVersionType), "the file is empty");
     std::string why;
@@ -120,8 +129,12 @@ TEST_F(ShaderTokens, NamesWhereATruncatedFileEnds) {
     size_t tableWords = 2 + (WordAt(file, 1) >> 16);  // version, comment token, its words
     EXPECT_EQ(Verdict(file.substr(0, file.size() - 4), kPixelShaderVersionType),
               "the file ends before its end token");
-    EXPECT_EQ(Verdict(file.substr(0, file.size() - 2), kPixelShaderVersionType),
-              "the file's size is not a whole number of 32-bit tokens");
+    // Part of the end token is not the end token.
+    for (size_t cut = 1; cut <= 3; ++cut) {
+        EXPECT_EQ(Verdict(file.substr(0, file.size() - cut), kPixelShaderVersionType),
+                  "the file ends before its end token")
+            << "cut by " << cut;
+    }
     EXPECT_EQ(Verdict(file.substr(0, 12), kPixelShaderVersionType),
               "a comment block runs past the end of the file");
     // Cut inside the first instruction after the table (a dcl: token, usage, register).

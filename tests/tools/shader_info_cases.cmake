@@ -42,3 +42,12 @@ expect_info(${WORK}/half.shader 1
   "a fragment \\(pixel\\) shader" "the file ends before its end token")
 file(WRITE ${WORK}/text.shader "return {}\n")
 expect_info(${WORK}/text.shader 1 "text.shader is not a usable compiled shader: " "not a shader")
+
+# Stray bytes after the end token are ignored, as Direct3D ignores them; part of the end
+# token is not the end token.
+damaged_copy(${fragment} ${WORK}/tail.shader APPEND "FFFF00")
+expect_info(${WORK}/tail.shader 0 "" "the program's check of the token stream passes")
+file(SIZE ${fragment} whole)
+math(EXPR cut "${whole} - 2")
+damaged_copy(${fragment} ${WORK}/short_end.shader CUT ${cut})
+expect_info(${WORK}/short_end.shader 1 "is not a usable compiled shader: the file ends before its end token")

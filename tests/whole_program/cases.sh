@@ -61,6 +61,18 @@ case_missing_texture() {
   quit=close
 }
 
+# A DDS whose header claims 2^32-1 mip levels, a minute's walk for Wine's reader: the texture
+# is refused at once, silently, and both objects draw black. Frames must come within the
+# usual wait, and Escape then Yes must end the program.
+case_absurd_mip_count() {
+  printf '\377\377\377\377' | dd of=data/checker.dds bs=1 seek=28 conv=notrunc status=none
+  changed data/checker.dds
+  boxes=()
+  errors=""
+  scene=""
+  quit=escape
+}
+
 # The plane's material does not parse and the plane's mesh is cut short.
 case_plane_syntax_error_truncated_mesh() {
   cat >data/material2.material <<'EOF'

@@ -74,7 +74,7 @@ void CampaignTest::TearDown() {
 }
 
 std::string CampaignTest::MaterialNaming(const char* key, const std::string& path) {
-    std::string texture = "data/checker.bmp";
+    std::string texture = "data/checker.dds";
     std::string vertex = "data/standard_vertex.shader";
     std::string fragment = "data/standard_fragment.shader";
     if (std::string(key) == "texture") texture = path;
@@ -106,7 +106,9 @@ CaseResult CampaignTest::RunCase(const Recipe& recipe) {
             const std::string shader = folder_.Write("case.shader", bytes);
             // A generator marks the well-formed shaders it makes: they too must load cleanly.
             const bool valid =
-                same(vertex ? "data/standard_vertex.shader" : "data/standard_fragment.shader") ||
+                (vertex ? same("data/standard_vertex.shader")
+                        : same("data/standard_fragment.shader") ||
+                              same("data/cube_fragment.shader")) ||
                 recipe.note.find("well-formed: must load cleanly") != std::string::npos;
             CaseResult result =
                 RunMaterial(MaterialNaming(vertex ? "vertexShader" : "fragmentShader", shader), valid);
@@ -126,7 +128,8 @@ CaseResult CampaignTest::RunCase(const Recipe& recipe) {
         case Loader::Texture: {
             const std::string texture = folder_.Write("case.texture", bytes);
             // A texture that fails to load is silent by design, so any outcome is clean.
-            return RunMaterial(MaterialNaming("texture", texture), same("data/checker.bmp"));
+            return RunMaterial(MaterialNaming("texture", texture),
+                               same("data/checker.dds") || same("data/checker.bmp"));
         }
     }
     return {};

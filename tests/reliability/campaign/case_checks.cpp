@@ -205,6 +205,7 @@ CaseResult CampaignTest::RunMaterial(const std::string& materialPath, bool valid
         if (valid && !(loaded && fragment && vertex && result.reports.empty())) {
             problems.push_back("a shipped file did not load cleanly");
         }
+        if (valid && material.texture == nullptr) problems.push_back("the shipped texture did not load");
         if (valid && !(material.colorModifierHandle && material.worldToViewHandle &&
                        material.viewToScreenHandle && material.modelToWorldHandle)) {
             problems.push_back("a constant of the shipped tables was not found");

@@ -7,6 +7,7 @@
 const char* const DataFiles[] = {"data/cube.mesh.bin",          "data/plane.mesh.bin",
                                  "data/material1.material",     "data/material2.material",
                                  "data/standard_vertex.shader", "data/standard_fragment.shader",
+                                 "data/cube_fragment.shader",   "data/checker.dds",
                                  "data/checker.bmp"};
 const size_t DataFileCount = sizeof DataFiles / sizeof DataFiles[0];
 

@@ -5,7 +5,8 @@
 
 namespace {
 const char* const Materials[] = {"data/material1.material", "data/material2.material"};
-const char Texture[] = "data/checker.bmp";
+// The texture the materials name, and the other format the build makes of it.
+const char* const Textures[] = {"data/checker.dds", "data/checker.bmp"};
 
 // Characters and tokens that mean most to Lua's lexer and parser.
 const char AwkwardCharacters[] = "{}[]()'\"=,.-\n\\#;:~^%<>0e";
@@ -22,18 +23,31 @@ std::string WithPrelude(MaterialParts parts, const std::string& value) {
     return parts.Text();
 }
 
-// Damage to the texture the material names; D3DX reads it while the material loads.
+// Damage to the texture the material names; the program checks its header and D3DX reads
+// it while the material loads.
 std::vector<Recipe> FixedTextureCases() {
     std::vector<Recipe> fixed;
-    const uint64_t size = DataFile(Texture).size();
-    for (uint64_t length : {uint64_t{0}, uint64_t{1}, uint64_t{2}, uint64_t{14}, uint64_t{18},
-                            uint64_t{54}, uint64_t{55}, uint64_t{1000}, size - 1}) {
-        fixed.push_back(Make(Loader::Texture, Texture, {{Operation::Truncate, length}}));
-    }
-    // Width, height, planes, bit count, compression and the pixel data's offset.
-    for (uint64_t offset : {10, 18, 22, 26, 28, 30, 34}) {
-        for (uint32_t value : {0u, 0xFFFFFFFFu, 0x7FFFFFFFu, 0x10000u}) {
-            fixed.push_back(Make(Loader::Texture, Texture, {{Operation::Set32, offset, value}}));
+    const struct {
+        const char* file;
+        std::vector<uint64_t> lengths;  // cuts, besides one byte short of the whole file
+        std::vector<uint64_t> fields;   // offsets of the header's 32-bit fields
+    } headers[] = {
+        // Flags, height, width, pitch, depth, mip count; the pixel format's size, flags,
+        // FOURCC, bit count and red mask; caps and caps2 (cube and volume flags).
+        {Textures[0], {0, 1, 4, 127, 128, 129, 1000}, {8, 12, 16, 20, 24, 28, 76, 80, 84, 88, 92, 108, 112}},
+        // Width, height, planes, bit count, compression and the pixel data's offset.
+        {Textures[1], {0, 1, 2, 14, 18, 54, 55, 1000}, {10, 18, 22, 26, 28, 30, 34}}};
+    for (const auto& header : headers) {
+        std::vector<uint64_t> lengths = header.lengths;
+        lengths.push_back(DataFile(header.file).size() - 1);
+        for (uint64_t length : lengths) {
+            fixed.push_back(Make(Loader::Texture, header.file, {{Operation::Truncate, length}}));
+        }
+        for (uint64_t offset : header.fields) {
+            for (uint32_t value : {0u, 0xFFFFFFFFu, 0x7FFFFFFFu, 0x10000u, 0x4001u, 0xFE00u,
+                                   0x200000u}) {
+                fixed.push_back(Make(Loader::Texture, header.file, {{Operation::Set32, offset, value}}));
+            }
         }
     }
     return fixed;
@@ -63,14 +77,14 @@ std::vector<Recipe> FixedMaterialCases() {
         first.prelude = error;
         fixed.push_back(MakeText(Loader::Material, first.Text()));
         MaterialParts inside;
-        inside.texture = "(function() " + error + " return 'data/checker.bmp' end)()";
+        inside.texture = "(function() " + error + " return 'data/checker.dds' end)()";
         fixed.push_back(MakeText(Loader::Material, inside.Text()));
     }
     // Nesting within what the parser takes, and past it.
     for (int depth : {1, 100, 190, 250, 1000}) {
         for (const std::string& slot : MaterialSlots()) {
             MaterialParts parts;
-            SetSlot(parts, slot, Nested(depth, "'data/checker.bmp'"));
+            SetSlot(parts, slot, Nested(depth, "'data/checker.dds'"));
             fixed.push_back(MakeText(Loader::Material, parts.Text()));
         }
     }
@@ -160,11 +174,13 @@ Recipe RandomParts(Random& random) {
 }
 
 Recipe RandomTexture(Random& random) {
-    Recipe recipe = Make(Loader::Texture, Texture);
-    const uint64_t size = DataFile(Texture).size();
+    const char* texture = Textures[random.Below(2)];
+    Recipe recipe = Make(Loader::Texture, texture);
+    const uint64_t size = DataFile(texture).size();
+    const uint64_t headerSize = texture == Textures[0] ? 128 : 54;
     const int steps = 1 + static_cast<int>(random.Below(3));
     for (int step = 0; step < steps; ++step) {
-        const uint64_t at = random.OneIn(4) ? random.Below(size) : random.Below(54);
+        const uint64_t at = random.OneIn(4) ? random.Below(size) : random.Below(headerSize);
         switch (random.Below(3)) {
             case 0:
                 recipe.operations.push_back({Operation::Flip, at, random.Below(8)});

@@ -10,7 +10,7 @@
 // its inner parts would have built.
 struct MaterialParts {
     std::string prelude;  // statements before the return
-    std::string texture = "'data/checker.bmp'";
+    std::string texture = "'data/checker.dds'";
     std::optional<std::string> shaders;
     std::string vertexShader = "'data/standard_vertex.shader'";
     std::string fragmentShader = "'data/standard_fragment.shader'";

@@ -13,7 +13,9 @@ const struct {
     Loader loader;
     const char* file;
 } Shaders[] = {{Loader::VertexShader, "data/standard_vertex.shader"},
-               {Loader::FragmentShader, "data/standard_fragment.shader"}};
+               {Loader::FragmentShader, "data/standard_fragment.shader"},
+               {Loader::FragmentShader, "data/cube_fragment.shader"}};
+const size_t ShaderCount = sizeof Shaders / sizeof Shaders[0];
 
 // Version, end and comment tokens, "CTAB", the table header's size, instructions claiming
 // many operands, and values on both sides of the edges of the file and of the table.
@@ -182,11 +184,22 @@ std::vector<Recipe> FixedShaderCases() {
     // A few hostile tables of each kind, from a generator of their own.
     Random tables(0x7AB1E5);
     for (int i = 0; i < 64; ++i) {
-        const auto& shader = Shaders[i % 2];
+        const auto& shader = Shaders[i % ShaderCount];
         fixed.push_back(WithTable(shader.loader, shader.file,
                                   HostileTable(tables, shader.loader == Loader::VertexShader)));
     }
-    for (const auto& shader : Shaders) fixed.push_back(Make(shader.loader, shader.file));
+    for (const auto& shader : Shaders) {
+        fixed.push_back(Make(shader.loader, shader.file));
+        // Direct3D stops at the end token: stray bytes after the last whole word are ignored.
+        for (const std::string& tail :
+             {std::string("\x01"), std::string("\xff\xff"), std::string("\xff\xff\0", 3)}) {
+            Operation append{Operation::Append};
+            append.bytes = tail;
+            Recipe recipe = Make(shader.loader, shader.file, {append});
+            recipe.note = WellFormed;
+            fixed.push_back(recipe);
+        }
+    }
     for (const auto& shader : Shaders) {
         for (uint64_t length = 0; length <= 12; ++length) {
             fixed.push_back(Make(shader.loader, shader.file, {{Operation::Truncate, length}}));
@@ -231,7 +244,7 @@ std::vector<Recipe> FixedShaderCases() {
 
 // A well-formed shader with hostile literals or modifiers, or a hostile constant table.
 Recipe RandomHostileCase(Random& random) {
-    const auto& shader = Shaders[random.Below(2)];
+    const auto& shader = Shaders[random.Below(ShaderCount)];
     const bool vertex = shader.loader == Loader::VertexShader;
     switch (random.Below(3)) {
         case 0: {
@@ -261,7 +274,7 @@ Recipe RandomHostileCase(Random& random) {
 
 Recipe RandomShaderCase(Random& random) {
     if (random.OneIn(3)) return RandomHostileCase(random);
-    const auto& shader = Shaders[random.Below(2)];
+    const auto& shader = Shaders[random.Below(ShaderCount)];
     Recipe recipe = Make(shader.loader, random.OneIn(12) ? DataFiles[random.Below(DataFileCount)]
                                                          : shader.file);
     const int steps = 1 + static_cast<int>(random.Below(3));
