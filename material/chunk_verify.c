@@ -2,6 +2,7 @@
 ** on trust from the compiler: operand ranges, jumps, the instructions that must come in pairs,
 ** the open-results convention and SETLIST's table. */
 #include "material/chunk_check.h"
+#include "material/chunk_flow.h"
 
 #include <limits.h>
 #include <string.h>
@@ -15,10 +16,6 @@
 /* NEWTABLE's sizes are "floating point bytes": past this exponent they overflow an int. */
 #define MAX_SIZE_EXPONENT 28
 #define LARGEST_SETLIST_BLOCK ((INT_MAX - MAXARG_B) / LFIELDS_PER_FLUSH)
-#define SET_WORDS (256 / 32)
-
-/* The registers that surely hold a table that NEWTABLE made. */
-typedef struct { unsigned int bits[SET_WORDS]; } TableRegisters;
 
 typedef struct {
   lua_State *L;
@@ -116,7 +113,8 @@ static int operands(Check *c, Instruction i) {
       return reg(c, a) && reg(c, b) && follows(c, OP_JMP, "test without JMP") &&
              target(c, c->pc + 2);
     case OP_CALL: return reg(c, a) && reg(c, a + b - 1) && reg(c, a + cc - 2);
-    case OP_TAILCALL: return reg(c, a) && reg(c, a + b - 1);
+    case OP_TAILCALL:
+      return reg(c, a) && reg(c, a + b - 1) && (cc == 0 || fail(c, "TAILCALL with results"));
     case OP_RETURN:
       return (a <= f->maxstacksize || fail(c, "register out of range")) && reg(c, a + b - 2);
     case OP_FORLOOP: case OP_FORPREP:
@@ -145,96 +143,6 @@ static int operands(Check *c, Instruction i) {
   }
 }
 
-/* The registers that an instruction may change, from *low to *high. A call's callee takes
-** the registers from the function's own on. */
-static void changes(Instruction i, int *low, int *high) {
-  int a = GETARG_A(i), b = GETARG_B(i), cc = GETARG_C(i);
-  *low = a;
-  *high = a;
-  switch (GET_OPCODE(i)) {
-    case OP_LOADNIL: *high = a + b; break;
-    case OP_SELF: *high = a + 1; break;
-    case OP_CONCAT: *low = a < b ? a : b; *high = a > cc ? a : cc; break;
-    case OP_CALL: case OP_TAILCALL: case OP_VARARG: *high = MAXARG_A; break;
-    case OP_TFORCALL: *low = a + 3; *high = MAXARG_A; break;
-    case OP_FORLOOP: *high = a + 3; break;
-    case OP_JMP: case OP_EQ: case OP_LT: case OP_LE: case OP_TEST: case OP_SETTABUP:
-    case OP_SETUPVAL: case OP_SETTABLE: case OP_RETURN: case OP_SETLIST: case OP_EXTRAARG:
-      *high = a - 1;
-      break;
-    default: break;
-  }
-}
-
-/* Where control goes after instruction pc; the checks above keep every one in the code. */
-static int successors(const Proto *f, int pc, int to[2]) {
-  Instruction i = f->code[pc];
-  switch (GET_OPCODE(i)) {
-    case OP_RETURN: return 0;
-    case OP_JMP: case OP_FORPREP: to[0] = pc + 1 + GETARG_sBx(i); return 1;
-    case OP_FORLOOP: case OP_TFORLOOP: to[1] = pc + 1 + GETARG_sBx(i); break;
-    case OP_EQ: case OP_LT: case OP_LE: case OP_TEST: case OP_TESTSET: to[1] = pc + 2; break;
-    case OP_LOADBOOL: to[0] = pc + (GETARG_C(i) != 0 ? 2 : 1); return 1;
-    default: to[0] = pc + 1; return 1;
-  }
-  to[0] = pc + 1;
-  return 2;
-}
-
-static void settable(TableRegisters *s, int r, int on) {
-  unsigned int bit = 1u << (r % 32);
-  s->bits[r / 32] = on ? (s->bits[r / 32] | bit) : (s->bits[r / 32] & ~bit);
-}
-
-/* A forward must-analysis: SETLIST writes into R(A) as a table without looking. */
-static int tables(Check *c) {
-  const Proto *f = c->f;
-  int n = f->sizecode, top = 0, pc, k, r;
-  TableRegisters *in;
-  int *work;
-  lu_byte *seen;
-  if ((size_t)n > MAX_SIZET / sizeof *in) return fail(c, "too much code");
-  in = (TableRegisters *)lua_newuserdata(c->L, (size_t)n * sizeof *in);
-  work = (int *)lua_newuserdata(c->L, (size_t)n * sizeof *work);
-  seen = (lu_byte *)lua_newuserdata(c->L, (size_t)n);
-  memset(seen, 0, (size_t)n);
-  memset(&in[0], 0, sizeof in[0]);
-  seen[0] = 2;  /* 2: on the work list */
-  work[top++] = 0;
-  while (top > 0) {
-    TableRegisters out;
-    int to[2], low, high, count;
-    pc = work[--top];
-    seen[pc] = 1;
-    out = in[pc];
-    changes(f->code[pc], &low, &high);
-    for (r = low; r <= high; r++) settable(&out, r, 0);
-    if (GET_OPCODE(f->code[pc]) == OP_NEWTABLE) settable(&out, GETARG_A(f->code[pc]), 1);
-    count = successors(f, pc, to);
-    for (k = 0; k < count; k++) {
-      int s = to[k], changed = !seen[s], w;
-      for (w = 0; w < SET_WORDS; w++) {
-        unsigned int merged = seen[s] ? (in[s].bits[w] & out.bits[w]) : out.bits[w];
-        changed |= merged != in[s].bits[w];
-        in[s].bits[w] = merged;
-      }
-      if (changed && seen[s] != 2) {
-        seen[s] = 2;
-        work[top++] = s;
-      }
-    }
-  }
-  for (pc = 0; pc < n; pc++) {
-    Instruction i = f->code[pc];
-    c->pc = pc;
-    if (seen[pc] && GET_OPCODE(i) == OP_SETLIST &&
-        !(in[pc].bits[GETARG_A(i) / 32] & (1u << (GETARG_A(i) % 32))))
-      return fail(c, "SETLIST on a register that may not hold NEWTABLE's table");
-  }
-  lua_pop(c->L, 3);
-  return 1;
-}
-
 static int function(Check *c, const Proto *f, int depth);
 
 /* A nested function's upvalues come from its parent's registers or upvalues. */
@@ -249,7 +157,7 @@ static int nested(Check *c, const Proto *child) {
 }
 
 static int function(Check *c, const Proto *f, int depth) {
-  int pc, i, hassetlist = 0;
+  int pc, i, typed = 0;
   c->f = f;
   c->pc = -1;
   if (depth > LUAI_MAXCCALLS) return fail(c, "functions nested too deeply");
@@ -270,7 +178,7 @@ static int function(Check *c, const Proto *f, int depth) {
   for (pc = 0; pc < f->sizecode; pc++) {
     c->pc = pc;
     if (!operands(c, f->code[pc])) return 0;
-    hassetlist |= GET_OPCODE(f->code[pc]) == OP_SETLIST;
+    typed |= GET_OPCODE(f->code[pc]) == OP_SETLIST || GET_OPCODE(f->code[pc]) == OP_FORLOOP;
   }
   /* Open results are read right after they are set: never by a jump's landing. */
   for (pc = 0; pc < f->sizecode; pc++) {
@@ -278,7 +186,10 @@ static int function(Check *c, const Proto *f, int depth) {
     if (c->targets[pc] && readstop(f->code[pc], &i)) return fail(c, "open results after a jump");
   }
   lua_pop(c->L, 1);
-  if (hassetlist && !tables(c)) return 0;
+  if (typed) {
+    const char *why = chunk_flow(c->L, f, &c->pc);
+    if (why != NULL) return fail(c, why);
+  }
   for (i = 0; i < f->sizep; i++) {
     if (!function(c, f->p[i], depth + 1)) return 0;
   }

@@ -11,7 +11,7 @@ cd "$(dirname "$0")/.."
 seconds=${1:-20}
 seed=${2:-1}
 build=build/chunk-fuzz
-lua=${LUA_SOURCE_DIR:-$PWD/.deps/lua5.2-5.2.4}
+lua=${LUA_SOURCE_DIR:-${LUA_DEPS_DIR:-$PWD/.deps}/lua5.2-5.2.4}
 
 if [ ! -f "$build/CMakeCache.txt" ]; then
   cmake -S tests/fuzz/host -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLUA_SOURCE_DIR="$lua" >/dev/null

@@ -197,6 +197,14 @@ TEST_F(AssetFileTest, CraftedPrecompiledChunksAreRefusedWithOneDiagnostic) {
         {"return { 1, 2 }", [](Proto* f) { SET_OPCODE(First(f, OP_NEWTABLE), OP_LOADNIL); },
          "SETLIST on a register that may not hold NEWTABLE's table at instruction 4 of the "
          "function of line 0"},
+        // The call empties the table's register through the closure's upvalue.
+        {"local x = 1 local function f() x = nil end return { f(), 2 }",
+         [](Proto* f) {
+             SETARG_A(First(f, OP_NEWTABLE), 0);
+             SETARG_A(First(f, OP_SETLIST), 0);
+         },
+         "SETLIST on a register that may not hold NEWTABLE's table at instruction 7 of the "
+         "function of line 0"},
         {"local x = 1 return { function() return x end }",
          [](Proto* f) { f->p[0]->upvalues[0].idx = 100; },
          "nested function's upvalue out of range in the function of line 0"},
