@@ -6,8 +6,6 @@
 #include <stdio.h>
 #include <string.h>
 
-#include <lauxlib.h>
-
 #include "llimits.h"
 #include "lobject.h"
 #include "lundump.h"

@@ -1,13 +1,11 @@
 /* The code of a loaded precompiled chunk, checked against what lvm.c, ldo.c and ldebug.c take
 ** on trust from the compiler: operand ranges, jumps, the instructions that must come in pairs,
-** the open-results convention and SETLIST's table. */
+** the open-results convention, and (chunk_flow.c) the registers of SETLIST and FORLOOP. */
 #include "material/chunk_check.h"
 #include "material/chunk_flow.h"
 
 #include <limits.h>
 #include <string.h>
-
-#include <lauxlib.h>
 
 #include "llimits.h"
 #include "lobject.h"
@@ -198,11 +196,10 @@ static int function(Check *c, const Proto *f, int depth) {
 
 int chunk_verify(lua_State *L, int idx, const char *path) {
   Check c;
-  const LClosure *cl = (const LClosure *)lua_topointer(L, idx);
+  if (lua_type(L, idx) != LUA_TFUNCTION || lua_iscfunction(L, idx)) return LUA_OK;
   memset(&c, 0, sizeof c);
   c.L = L;
-  if (lua_type(L, idx) != LUA_TFUNCTION || lua_iscfunction(L, idx)) return LUA_OK;
-  if (function(&c, cl->p, 0)) return LUA_OK;
+  if (function(&c, ((const LClosure *)lua_topointer(L, idx))->p, 0)) return LUA_OK;
   if (c.pc < 0) {
     lua_pushfstring(L, "%s: bad precompiled chunk (%s in the function of line %d)", path, c.why,
                     c.f->linedefined);

@@ -11,4 +11,4 @@ local obj = { value = 5 }
 function obj:double() return self.value * 2 end
 function obj.static(v) return v + 1 end
 local nested = { { { { deep = true } } } }
-return { #big, big[110], #mixed, mixed[4], obj:double(), obj.static(1), nested[1][1][1][1].deep }
+return { #big, big[110], #mixed, mixed[4], obj:double(), obj.static(1), nested[1][1][1].deep }

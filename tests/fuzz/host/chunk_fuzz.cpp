@@ -170,7 +170,7 @@ std::string DamageProto(Random& r, Proto* f) {
     const int pc = r.Below(f->sizecode);
     Instruction& i = f->code[pc];
     const int maxs = f->maxstacksize;
-    switch (r.Below(14)) {
+    switch (r.Below(15)) {
         case 0: SET_OPCODE(i, r.Below(64)); return "opcode";
         case 1: SETARG_A(i, r.Near(maxs, MAXARG_A)); return "A";
         case 2: SETARG_B(i, r.Below(2) ? r.Near(maxs, MAXARG_B) : r.Near(f->sizek + BITRK, MAXARG_B)); return "B";
@@ -189,6 +189,7 @@ std::string DamageProto(Random& r, Proto* f) {
                 if (r.Below(2)) u.instack ^= 1; else u.idx = static_cast<lu_byte>(r.Near(u.idx, 255));
             }
             return "upvalue";
+        case 13: SETARG_A(i, GETARG_A(f->code[r.Below(f->sizecode)])); return "A of another";
         default:
             if (r.Below(2) && f->sizek > 0) f->sizek--; else if (f->sizeupvalues > 0) f->sizeupvalues--;
             return "fewer constants or upvalues";
