@@ -16,16 +16,20 @@ enum { TABLES, NUMBERS, FACTS };
 typedef struct { unsigned int bits[FACTS][SET_WORDS]; } Known;
 
 /* The registers that an instruction may change, from *low to *high (CONCAT changes its A
-** too). A call's callee takes the registers from the function's own on. */
+** too). A call's callee takes the registers from the function's own on. NEWTABLE, CONCAT and
+** CLOSURE may run the collector with the top lowered to their result, or to the operands of
+** CONCAT: it takes the registers above for dead and may empty them. */
 static void changes(Instruction i, int *low, int *high) {
-  int a = GETARG_A(i), b = GETARG_B(i), cc = GETARG_C(i);
+  int a = GETARG_A(i), b = GETARG_B(i);
   *low = a;
   *high = a;
   switch (GET_OPCODE(i)) {
     case OP_LOADNIL: *high = a + b; break;
     case OP_SELF: *high = a + 1; break;
-    case OP_CONCAT: *low = b; *high = cc; break;
-    case OP_CALL: case OP_TAILCALL: case OP_VARARG: *high = MAXARG_A; break;
+    case OP_CONCAT: *low = b; *high = MAXARG_A; break;
+    case OP_CALL: case OP_TAILCALL: case OP_VARARG: case OP_NEWTABLE: case OP_CLOSURE:
+      *high = MAXARG_A;
+      break;
     case OP_TFORCALL: *low = a + 3; *high = MAXARG_A; break;
     case OP_FORLOOP: *high = a + 3; break;
     case OP_JMP: case OP_EQ: case OP_LT: case OP_LE: case OP_TEST: case OP_SETTABUP:

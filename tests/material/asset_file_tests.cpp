@@ -205,6 +205,11 @@ TEST_F(AssetFileTest, CraftedPrecompiledChunksAreRefusedWithOneDiagnostic) {
          },
          "SETLIST on a register that may not hold NEWTABLE's table at instruction 7 of the "
          "function of line 0"},
+        // The collector may empty the registers above a new table's, the list's among them.
+        {"local x = 1 return { 1, 2 }",
+         [](Proto* f) { f->code[2] = CREATE_ABC(OP_NEWTABLE, 0, 0, 0); },
+         "SETLIST on a register that may not hold NEWTABLE's table at instruction 5 of the "
+         "function of line 0"},
         {"local x = 1 return { function() return x end }",
          [](Proto* f) { f->p[0]->upvalues[0].idx = 100; },
          "nested function's upvalue out of range in the function of line 0"},
