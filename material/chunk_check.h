@@ -1,6 +1,6 @@
 /* Checks for precompiled Lua 5.2 chunks, whose loader trusts every count and operand in the
-** file. A chunk that passes both checks cannot make the interpreter read or write outside its
-** own objects. Text chunks are left alone: the parser's output is sound by construction.
+** file. They are meant to pass no chunk that could make the interpreter read or write outside
+** its own objects. Text chunks are left alone: the parser's output is sound by construction.
 **
 **   chunk_checkfile(L, path, &binary)  before luaL_loadfile: the layout against the file
 **   luaL_loadfile(L, path)
@@ -32,7 +32,8 @@ int chunk_checkfile(lua_State *L, const char *path, int *binary);
 ** function nested in it: operands within their function's registers, constants, upvalues and
 ** nested functions; jumps within the code; the instructions that must follow others; results
 ** "up to the top" taken only right after an instruction that sets the top; SETLIST only on a
-** table that NEWTABLE made; nested functions' upvalues within their parent; RETURN last. */
+** table that NEWTABLE made and FORLOOP only on FORPREP's numbers, on every way there; nested
+** functions' upvalues within their parent; RETURN last. */
 int chunk_verify(lua_State *L, int idx, const char *path);
 
 #ifdef __cplusplus
