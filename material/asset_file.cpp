@@ -7,6 +7,8 @@
 
 #include <lua.hpp>
 
+#include "material/chunk_check.h"
+
 namespace {
 int openStates = 0;
 
@@ -106,6 +108,28 @@ void CloseState(lua_State* L) {
     --openStates;
 }
 
+// Verifies the loaded precompiled chunk below the path (a light userdata) in a protected call,
+// so that running out of memory while verifying is an ordinary error.
+int VerifyLoadedChunk(lua_State* L) {
+    if (chunk_verify(L, 1, static_cast<const char*>(lua_touserdata(L, 2))) != LUA_OK) {
+        return lua_error(L);
+    }
+    return 0;
+}
+
+// luaL_loadfile, with a precompiled chunk checked before Lua reads it and before it runs: the
+// loader and the interpreter take its counts and operands on trust.
+int LoadFile(lua_State* L, const char* path) {
+    int binary = 0;
+    if (chunk_checkfile(L, path, &binary) != LUA_OK) return LUA_ERRSYNTAX;
+    const int status = luaL_loadfile(L, path);
+    if (status != LUA_OK || !binary) return status;
+    lua_pushcfunction(L, &VerifyLoadedChunk);
+    lua_pushvalue(L, -2);
+    lua_pushlightuserdata(L, const_cast<char*>(path));
+    return lua_pcall(L, 2, 0, 0);
+}
+
 // Writes the error object of a failed load or run exactly as Lua made it, with nothing added.
 bool ReportLuaError(lua_State* L) {
     const char* message = lua_tostring(L, -1);
@@ -127,7 +151,7 @@ bool LoadAssetFile(const char* path, AssetTableReader tableReader, void* context
         return false;
     }
     // No library is opened: an asset file describes data and may use only the language.
-    if (luaL_loadfile(L, path) != LUA_OK) return ReportLuaError(L);
+    if (LoadFile(L, path) != LUA_OK) return ReportLuaError(L);
     limits.deadline = Clock::now() + TimeBudget;
     if (lua_pcall(L, 0, LUA_MULTRET, 0) != LUA_OK) return ReportLuaError(L);
     // The limits are for the file's own code. What follows runs outside any protected call,

@@ -21,6 +21,8 @@ if ! wait "$root_pid"; then
   exit 1
 fi
 status=0
+# A short fixed-seed fuzz of the checks of precompiled materials, on the host.
+scripts/fuzz-chunks.sh 20 1 || status=$?
 scripts/run-tests.sh build/x86_64 "$@" || status=$?
 scripts/run-i686-tests.sh build/i686 || status=$?
 exit $status

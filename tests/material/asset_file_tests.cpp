@@ -5,11 +5,19 @@
 #include <lua.hpp>
 
 #include <algorithm>
+#include <cstring>
 #include <string>
 #include <vector>
 
+extern "C" {
+#include <lobject.h>
+#include <lopcodes.h>
+#include <lundump.h>
+}
+
 #include "material/asset_file.h"
 #include "support/capture.h"
+#include "support/lua_chunk.h"
 #include "support/temp_folder.h"
 
 namespace {
@@ -34,11 +42,6 @@ bool RecordingReader(lua_State* L, void* context) {
     if (lua_isstring(L, -1)) record->name = lua_tostring(L, -1);
     lua_pop(L, 1);
     return record->result;
-}
-
-int AppendToString(lua_State*, const void* bytes, size_t size, void* out) {
-    static_cast<std::string*>(out)->append(static_cast<const char*>(bytes), size);
-    return 0;
 }
 
 // Runs in a temporary folder, so that files have short relative names and Lua's messages,
@@ -138,18 +141,96 @@ TEST_F(AssetFileTest, FirstLineWithHashSignIsSkipped) {
     EXPECT_EQ(errors_.Text(), "");
 }
 
-TEST_F(AssetFileTest, PrecompiledChunkLoadsLikeText) {
-    std::string compiled;
-    lua_State* L = luaL_newstate();
-    ASSERT_NE(L, nullptr);
-    ASSERT_EQ(luaL_loadstring(L, "return { name = 'compiled' }"), LUA_OK);
-    ASSERT_EQ(lua_dump(L, &AppendToString, &compiled), 0);
-    lua_close(L);
-    ASSERT_EQ(compiled.compare(0, 4, "\x1bLua"), 0);
+TEST_F(AssetFileTest, PrecompiledChunkLoadsLikeItsText) {
+    const std::string source =
+        "local function join(a, ...) local t = { ... } return a .. t[1] .. #t end\n"
+        "local n = 0 for i = 1, 60 do n = n + ({ i, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14,"
+        " 15, 16, 17, 18, 19, 20, 21, 22, 23, 24, 25, 26, 27, 28, 29, 30, 31, 32, 33, 34, 35, 36,"
+        " 37, 38, 39, 40, 41, 42, 43, 44, 45, 46, 47, 48, 49, 50, 51, 52, 53, 54, 55, 56 })[1] end\n"
+        "return { name = join('compiled ', n, 'x') }\n";
+    EXPECT_TRUE(Run("text.asset", source));
+    EXPECT_EQ(reader_.name, "compiled 18302");
+    for (bool strip : {false, true}) {
+        reader_.name.clear();
+        const std::string compiled = CompileChunk(source, strip, "@compiled.asset");
+        ASSERT_EQ(compiled.compare(0, 4, "\x1bLua"), 0);
+        EXPECT_TRUE(Run("compiled.asset", compiled)) << strip;
+        EXPECT_EQ(reader_.name, "compiled 18302") << strip;
+    }
+    // With debug information a run error names the line, as the text's does.
+    EXPECT_FALSE(Run("print.asset", CompileChunk("local x = 1\nprint(x)\n", false, "@print.asset")));
+    EXPECT_EQ(errors_.Text(), "print.asset:2: attempt to call global 'print' (a nil value)");
+}
 
-    EXPECT_TRUE(Run("compiled.asset", compiled));
-    EXPECT_EQ(reader_.name, "compiled");
-    EXPECT_EQ(errors_.Text(), "");
+Instruction& First(Proto* f, OpCode op) {
+    for (int pc = 0; pc < f->sizecode; ++pc) {
+        if (GET_OPCODE(f->code[pc]) == op) return f->code[pc];
+    }
+    ADD_FAILURE() << "no " << luaP_opnames[op];
+    return f->code[0];
+}
+
+// What the interpreter would trust and must not: each edit is refused before anything runs.
+TEST_F(AssetFileTest, CraftedPrecompiledChunksAreRefusedWithOneDiagnostic) {
+    const struct {
+        const char* source;
+        void (*edit)(Proto* main);
+        const char* reason;
+    } cases[] = {
+        {"return { name = global }", [](Proto* f) { SETARG_B(First(f, OP_GETTABUP), 5); },
+         "upvalue out of range at instruction 2 of the function of line 0"},
+        {"local n = 0 for i = 1, 3 do n = n + i end return { n }",
+         [](Proto* f) { SETARG_sBx(First(f, OP_FORLOOP), 100); },
+         "jump out of the code at instruction 7 of the function of line 0"},
+        {"local a = 1 local b = a return { b }", [](Proto* f) { SETARG_B(First(f, OP_MOVE), 200); },
+         "register out of range at instruction 2 of the function of line 0"},
+        {"return { 'x' }", [](Proto* f) { SETARG_Bx(First(f, OP_LOADK), 7); },
+         "constant out of range at instruction 2 of the function of line 0"},
+        {"return { function() end }", [](Proto* f) { SETARG_Bx(First(f, OP_CLOSURE), 1); },
+         "function out of range at instruction 2 of the function of line 0"},
+        {"return { 'x' }", [](Proto* f) { SET_OPCODE(First(f, OP_LOADK), OP_LOADKX); },
+         "LOADKX without EXTRAARG at instruction 2 of the function of line 0"},
+        {"return { 1, 2 }", [](Proto* f) { SETARG_C(First(f, OP_SETLIST), 0); },
+         "SETLIST without EXTRAARG at instruction 4 of the function of line 0"},
+        {"return {}", [](Proto* f) { SETARG_B(First(f, OP_RETURN), 0); },
+         "open results not set by the previous instruction at instruction 2 of the function of line 0"},
+        {"return { 1, 2 }", [](Proto* f) { SET_OPCODE(First(f, OP_NEWTABLE), OP_LOADNIL); },
+         "SETLIST on a register that may not hold NEWTABLE's table at instruction 4 of the "
+         "function of line 0"},
+        // The call empties the table's register through the closure's upvalue.
+        {"local x = 1 local function f() x = nil end return { f(), 2 }",
+         [](Proto* f) {
+             SETARG_A(First(f, OP_NEWTABLE), 0);
+             SETARG_A(First(f, OP_SETLIST), 0);
+         },
+         "SETLIST on a register that may not hold NEWTABLE's table at instruction 7 of the "
+         "function of line 0"},
+        // The collector may empty the registers above a new table's, the list's among them.
+        {"local x = 1 return { 1, 2 }",
+         [](Proto* f) { f->code[2] = CREATE_ABC(OP_NEWTABLE, 0, 0, 0); },
+         "SETLIST on a register that may not hold NEWTABLE's table at instruction 5 of the "
+         "function of line 0"},
+        {"local x = 1 return { function() return x end }",
+         [](Proto* f) { f->p[0]->upvalues[0].idx = 100; },
+         "nested function's upvalue out of range in the function of line 0"},
+        {"return {}", [](Proto* f) { f->sizecode = 1; },
+         "code does not end in RETURN in the function of line 0"},
+    };
+    for (const auto& c : cases) {
+        errors_.Clear();
+        EXPECT_FALSE(Run("crafted.asset", CompileChunk(c.source, true, "=crafted", c.edit))) << c.source;
+        EXPECT_EQ(errors_.Text(), std::string("crafted.asset: bad precompiled chunk (") + c.reason + ")")
+            << c.source;
+        EXPECT_EQ(OpenAssetFileStates(), 0);
+    }
+    // Counts in the file are held to its size before Lua allocates anything for them.
+    std::string huge = CompileChunk("return {}", true);
+    const int32_t codeSize = 0x40000000;
+    std::memcpy(&huge[LUAC_HEADERSIZE + 2 * sizeof(int) + 3], &codeSize, sizeof codeSize);
+    errors_.Clear();
+    EXPECT_FALSE(Run("huge.asset", huge));
+    EXPECT_EQ(errors_.Text(), "huge.asset: bad precompiled chunk (a count runs past the end of the file)");
+    EXPECT_EQ(reader_.calls, 0);
 }
 
 TEST_F(AssetFileTest, EveryLoadRunsInAFreshStateWithoutLibraries) {

@@ -18,6 +18,17 @@ const std::string& DataFile(const std::string& path) {
     return found->second;
 }
 
+const std::string& CompiledDataFile(const std::string& path, bool strip) {
+    static std::map<std::string, std::string> files;
+    const std::string key = path + (strip ? " stripped" : "");
+    auto found = files.find(key);
+    if (found == files.end()) {
+        found = files.emplace(key, Make(Loader::Material, path, {{Operation::Compile, strip ? 1u : 0u}}).Bytes())
+                    .first;
+    }
+    return found->second;
+}
+
 Recipe Make(Loader loader, const std::string& from, std::vector<Operation> operations) {
     Recipe recipe;
     recipe.loader = loader;

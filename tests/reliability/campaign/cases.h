@@ -14,6 +14,14 @@ Recipe MeshCase(uint64_t seed, uint64_t n);
 Recipe MaterialCase(uint64_t seed, uint64_t n);
 Recipe ShaderCase(uint64_t seed, uint64_t n);
 
+// Precompiled materials, for the material family: the shipped ones as luac writes them, with
+// and without debug information (they must load cleanly), and damaged ones.
+std::vector<Recipe> PrecompiledMaterials();
+std::vector<Recipe> DamagedPrecompiledCases();
+Recipe RandomPrecompiled(Random& random);
+// A shipped material as luac writes it, made once.
+const std::string& CompiledDataFile(const std::string& path, bool strip);
+
 // Shared by the three families.
 
 // The valid files that the build puts in data/, as paths relative to the build tree.

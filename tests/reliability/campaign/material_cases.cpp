@@ -56,6 +56,7 @@ std::vector<Recipe> FixedTextureCases() {
 std::vector<Recipe> FixedMaterialCases() {
     std::vector<Recipe> fixed;
     for (const char* material : Materials) fixed.push_back(Make(Loader::Material, material));
+    for (const Recipe& precompiled : PrecompiledMaterials()) fixed.push_back(precompiled);
     for (const std::string& slot : MaterialSlots()) {
         MaterialParts absent;
         SetSlot(absent, slot, "");
@@ -101,6 +102,7 @@ std::vector<Recipe> FixedMaterialCases() {
             fixed.push_back(Make(Loader::Material, material, {{Operation::Truncate, length}}));
         }
     }
+    for (const Recipe& precompiled : DamagedPrecompiledCases()) fixed.push_back(precompiled);
     // Files that never end or grow without bound: each costs its budget, so they come last.
     MaterialParts endless;
     endless.prelude = "while true do end";
@@ -199,8 +201,9 @@ Recipe RandomTexture(Random& random) {
 
 Recipe RandomMaterialCase(Random& random) {
     const uint64_t kind = random.Below(20);
-    if (kind < 8) return RandomTextEdit(random);
-    if (kind < 17) return RandomParts(random);
+    if (kind < 7) return RandomTextEdit(random);
+    if (kind < 14) return RandomParts(random);
+    if (kind < 17) return RandomPrecompiled(random);
     if (kind < 19) return RandomTexture(random);
     Recipe swapped = Make(Loader::Material, DataFiles[random.Below(DataFileCount)]);
     swapped.operations.push_back({Operation::Flip, random.Below(64), random.Below(8)});

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <sstream>
 
+#include "support/lua_chunk.h"
 #include "support/temp_folder.h"
 
 namespace {
@@ -30,7 +31,8 @@ const struct {
                       {Operation::Append, "append", 0, true},
                       {Operation::Pad, "pad", 2, false},
                       {Operation::Random, "random", 2, false},
-                      {Operation::Repeat, "repeat", 3, false}};
+                      {Operation::Repeat, "repeat", 3, false},
+                      {Operation::Compile, "compile", 1, false}};
 
 std::string Hex(const std::string& bytes) {
     static const char digits[] = "0123456789abcdef";
@@ -107,6 +109,11 @@ void Apply(const Operation& op, std::string& bytes) {
                 bytes.insert(static_cast<size_t>(op.a) + range.size(), copies);
             }
             break;
+        case Operation::Compile: {
+            const std::string compiled = CompileChunk(bytes, op.a != 0, "=material");
+            if (!compiled.empty()) bytes = compiled;
+            break;
+        }
     }
 }
 }  // namespace

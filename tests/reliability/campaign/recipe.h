@@ -29,6 +29,8 @@ struct Operation {
         Pad,       // pad SIZE BYTE: append BYTE until the file holds SIZE bytes
         Random,    // random SIZE SEED: replace everything by SIZE bytes from SEED
         Repeat,    // repeat OFFSET LENGTH TIMES: the range is written TIMES more times after itself
+        Compile,   // compile STRIP: the bytes as Lua text, precompiled as luac writes them
+                   // (STRIP 1: without debug information); unchanged if they do not compile
     };
     Operation(Kind k, uint64_t first = 0, uint64_t second = 0, uint64_t third = 0)
         : kind(k), a(first), b(second), c(third) {}

@@ -1,0 +1,13 @@
+// Precompiled Lua chunks as luac writes them, made by this build's own Lua (whose header, with
+// the size of size_t, is what the program takes), and optionally damaged on the way.
+#pragma once
+
+#include <string>
+
+struct Proto;
+
+// Compiles `source` under the chunk name `name` ("@file" for a file) and dumps it, without
+// debug information when `strip`, as `luac -s` does. `edit`, when given, changes the main
+// function first. Empty when the source does not compile.
+std::string CompileChunk(const std::string& source, bool strip, const char* name = "=chunk",
+                         void (*edit)(Proto* main) = nullptr);
