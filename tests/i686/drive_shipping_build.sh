@@ -18,22 +18,27 @@ fail() {
 }
 trap 'rm -rf "$folder"' EXIT
 
-launch() {
-  run_in_root "$folder" "$(basename "$program")" "$out/$1.stdout" "$out/$1.stderr" &
-  pids+=($!)
-}
 program=$1
-launch escape; escape_pid=$!
-
-# The main window of run $1 (a process id), within the time a start takes here.
-program_window() {
-  local deadline=$((SECONDS + 700)) id
-  while [ $SECONDS -lt $deadline ]; do
-    kill -0 "$1" 2>/dev/null || return 1
-    id=$(wait_program_window "Bexa's Mirelth Game" "$1") && { echo "$id"; return 0; }
+# The program's own code has run once its main window shows (sets shown_window).
+program_shown() {
+  local id
+  for id in $(xdotool search --onlyvisible --name "$(exact_name "Bexa's Mirelth Game")" 2>/dev/null); do
+    descends_from "$(xdotool getwindowpid "$id" 2>/dev/null)" "$started_pid" &&
+      { shown_window=$id; return 0; }
   done
   return 1
 }
+
+# Starts run $1 (escape or close): sets ${1}_pid and ${1}_window once its main window shows.
+start_run() {
+  start_in_root program_shown "$folder" "$(basename "$program")" "$out/$1.stdout" "$out/$1.stderr" ||
+    fail "the main window of run $1 did not appear"
+  pids+=("$started_pid")
+  printf -v "${1}_pid" '%s' "$started_pid"
+  printf -v "${1}_window" '%s' "$shown_window"
+}
+start_run escape
+echo "window after $SECONDS s"
 
 # Visible windows of run $1 other than its main window $2: a message box is one.
 other_windows() {
@@ -78,21 +83,6 @@ wait_run() {
   wait "$1"
 }
 
-# Sets ${1}_window to the main window of run $1 (escape or close), starting the run again once
-# if it died before its window: what runs before it is Wine's own start-up, which qemu kills
-# now and then (a fault it can't hand to Wine). A fault of the program there fails twice.
-find_window() {
-  local pid_name=${1}_pid id status=0
-  if ! id=$(program_window "${!pid_name}"); then
-    wait "${!pid_name}" || status=$?
-    echo "NOTE: run $1 $(describe_status "$status") before its window; starting it again"
-    launch "$1"; printf -v "$pid_name" '%s' "$!"
-    id=$(program_window "${!pid_name}") || return 1
-  fi
-  printf -v "${1}_window" '%s' "$id"
-}
-find_window escape || fail "the main window of the first run did not appear"
-echo "window after $SECONDS s"
 wait_first_frame "$escape_pid" "$escape_window" escape
 echo "first frame after $SECONDS s"
 
@@ -141,8 +131,7 @@ status=0; wait_run "$escape_pid" escape || status=$?
 [ "$status" -eq 1 ] || fail "Escape then Yes: the program $(describe_status "$status"), not 1"
 
 # The second run starts once the first has ended: each has the keyboard and the display alone.
-launch close; close_pid=$!
-find_window close || fail "the main window of the second run did not appear"
+start_run close
 wait_first_frame "$close_pid" "$close_window" close
 wait_alone "$close_pid"
 focus "$close_window"
