@@ -8,7 +8,7 @@
 #   i686_root_mount         binds /proc, /sys, /dev, /dev/pts and /tmp into the root
 #   i686_root_unmount       undoes i686_root_mount
 #   i686_root_kill          ends every process running in the root
-#   i686_watched NAME BOUND COMMAND...   a Wine step of the root, under the watchdog
+#   i686_watched NAME COMMAND...   a Wine step of the root, under the watchdog
 #
 # MIRELTH_I686_ROOT names the root (default /var/cache/mirelth/i686-root).
 
@@ -23,10 +23,10 @@ i686_packages=(wine wine32 wine32-preloader libgl1 libgl1-mesa-dri libglx-mesa0 
 . "$(dirname "${BASH_SOURCE[0]}")/wine-prefix.sh"
 . "$(dirname "${BASH_SOURCE[0]}")/watchdog.sh"
 
-# Tries of a watched step, and the bound of one try of making the prefix: it takes 18 to 40 s
-# on an idle machine, and up to two minutes while the machine's two cores run a dozen jobs.
+# Tries of a watched step, and the bound of one try. Making the prefix takes 18 to 40 s on an
+# idle machine, and up to two minutes while the machine's two cores run a dozen jobs.
 i686_tries=3
-i686_prefix_bound=600
+i686_step_bound=600
 i686_prefix_stamp=$i686_root/root/.wine/.mirelth-prefix-done
 
 i686_as_root() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }
@@ -124,7 +124,7 @@ SOURCES
   fi
   if [ ! -f "$i686_prefix_stamp" ]; then
     i686_log "creating the 32-bit Wine prefix"
-    i686_watched "making the 32-bit Wine prefix" "$i686_prefix_bound" i686_make_prefix || return 1
+    i686_watched "making the 32-bit Wine prefix" i686_make_prefix || return 1
     i686_log "prefix made after $((SECONDS - start)) s"
   fi
   echo "$i686_recipe" | i686_as_root tee "$stamp" >/dev/null
@@ -142,24 +142,24 @@ i686_debootstrap() {
 # once the server has ended too, with no process of the root left.
 i686_make_prefix() {
   i686_as_root rm -rf "$i686_root/root/.wine"
-  timeout -k 5 "$i686_prefix_bound" "${i686_chroot[@]}" wine wineboot -i \
+  timeout -k 5 "$i686_step_bound" "${i686_chroot[@]}" wine wineboot -i \
     </dev/null >/dev/null 2>&1 &&
-  timeout -k 5 "$i686_prefix_bound" "${i686_chroot[@]}" wineserver -w &&
+  timeout -k 5 "$i686_step_bound" "${i686_chroot[@]}" wineserver -w &&
   [ -f "$i686_root/root/.wine/system.reg" ] && [ -z "$(i686_root_pids)" ] &&
   i686_as_root touch "$i686_prefix_stamp"
 }
 
-# i686_watched NAME BOUND COMMAND...: runs COMMAND, a step of Wine in the root, watching it
+# i686_watched NAME COMMAND...: runs COMMAND, a step of Wine in the root, watching it
 # (watch_until). A step that stops or fails is ended with every process of the root and made
 # again, i686_tries times in all. Only the platform's own steps go through here, never a
 # test's code: a fault of the program must fail its test.
 i686_watched() {
-  local name=$1 bound=$2 try pid status
-  shift 2
+  local name=$1 try pid status
+  shift
   for try in $(seq "$i686_tries"); do
     "$@" &
     pid=$!
-    if watch_what="$name, try $try of $i686_tries," watch_until "$bound" root "$pid"; then
+    if watch_what="$name, try $try of $i686_tries," watch_until "$i686_step_bound" root "$pid"; then
       status=0; wait "$pid" || status=$?
       [ "$status" -eq 0 ] && return 0
       i686_log "$name, try $try: failed with status $status"

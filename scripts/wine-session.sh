@@ -19,8 +19,8 @@ session_dir=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 . "$session_dir/wine-prefix.sh"
 . "$session_dir/i686-root.sh"
 
-session_kind= session_tmp= xvfb_pid=
-session_lock= session_keeper=
+session_kind='' session_tmp='' xvfb_pid=''
+session_lock='' session_keeper=''
 
 session_start() {
   session_kind=$1
@@ -51,7 +51,7 @@ session_start() {
   mkfifo "$session_tmp/keeper"
   exec {session_keeper}<>"$session_tmp/keeper"
   if [ "$session_kind" = i686 ]; then
-    i686_watched "starting the 32-bit Wine server and services" 300 session_services || return 1
+    i686_watched "starting the 32-bit Wine server and services" session_services || return 1
   else
     session_services || return 1
   fi
