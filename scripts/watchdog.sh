@@ -44,6 +44,8 @@ watch_until() {
   while kill -0 "$pid" 2>/dev/null; do
     [ $# -gt 0 ] && "$@" && return 0
     read -r count ticks names < <(watch_sample "$scope")
+    # Now and then a sample comes back empty (seen as a session started): it is skipped.
+    [ -n "$ticks" ] || { sleep "$watch_poll"; continue; }
     if [ "$count" != "$seen_count" ] || [ "$ticks" -lt "$seen_ticks" ] ||
        [ $((ticks - seen_ticks)) -ge "$watch_min_ticks" ]; then
       seen_count=$count seen_ticks=$ticks seen_at=$SECONDS
