@@ -3,10 +3,12 @@
 # emulated by qemu-user: nothing i386 goes into the host system, and the host's own 64-bit
 # Wine is left alone. The root is built once per machine, outside any checkout.
 #
+#   i686_root_lock          takes the root's lock (whoever builds or uses the root holds it)
 #   i686_root_ready         builds whatever is missing (root, packages, prefix); idempotent
 #   i686_root_mount         binds /proc, /sys, /dev, /dev/pts and /tmp into the root
 #   i686_root_unmount       undoes i686_root_mount
 #   i686_root_kill          ends every process running in the root
+#   i686_watched NAME COMMAND...   a Wine step of the root, under the watchdog
 #
 # MIRELTH_I686_ROOT names the root (default /var/cache/mirelth/i686-root).
 
@@ -18,6 +20,14 @@ i686_packages=(wine wine32 wine32-preloader libgl1 libgl1-mesa-dri libglx-mesa0 
   libdbus-1-3 procps)
 
 . "$(dirname "${BASH_SOURCE[0]}")/fetch_retries.sh"
+. "$(dirname "${BASH_SOURCE[0]}")/wine-prefix.sh"
+. "$(dirname "${BASH_SOURCE[0]}")/watchdog.sh"
+
+# Tries of a watched step, and the bound of one try. Making the prefix takes 18 to 40 s on an
+# idle machine, and up to two minutes while the machine's two cores run a dozen jobs.
+i686_tries=3
+i686_step_bound=600
+i686_prefix_stamp=$i686_root/root/.wine/.mirelth-prefix-done
 
 i686_as_root() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }
 
@@ -51,10 +61,18 @@ i686_root_mount() {
 # server yet, so stopping the server does not end it.
 i686_root_kill() {
   local p
-  for p in /proc/[0-9]*; do
-    [ "$(readlink "$p/root" 2>/dev/null)" = "$i686_root" ] && kill -9 "${p#/proc/}" 2>/dev/null
-  done
+  for p in $(i686_root_pids); do kill -9 "$p" 2>/dev/null; done
   return 0
+}
+
+# One Wine prefix and one server per root: one user of a root at a time. A run waits for another
+# (a whole 32-bit test run takes up to half an hour under load) but not for ever.
+i686_root_lock() {
+  i686_as_root mkdir -p "$(dirname "$i686_root")"
+  exec {i686_lock}>"$i686_root.lock"
+  flock -n "$i686_lock" && return 0
+  i686_log "waiting for another run that uses $i686_root"
+  flock -w 3600 "$i686_lock" || { i686_log "the root stayed in use for an hour" >&2; return 1; }
 }
 
 i686_root_unmount() {
@@ -65,22 +83,18 @@ i686_root_unmount() {
   return 0
 }
 
-# Environment of every 32-bit Wine run; the prefix lives in the root. Under emulation the bus
-# drivers for game controllers and USB devices poll at full speed for ever, taking a core from
-# the program: this program needs neither.
+# Environment of every 32-bit Wine run; the prefix lives in the root. i686_chroot runs a
+# command in the root with it, as a command (timeout takes it) rather than a function.
 i686_env=(HOME=/root WINEPREFIX=/root/.wine WINEDEBUG=-all
-  "WINEDLLOVERRIDES=mscoree,mshtml,winedbg.exe,winebus.sys,wineusb.sys=d")
+  "WINEDLLOVERRIDES=$wine_dll_overrides")
+i686_chroot=(chroot "$i686_root" env "${i686_env[@]}")
+[ "$(id -u)" -eq 0 ] || i686_chroot=(sudo "${i686_chroot[@]}")
 
+# The caller holds the root's lock (i686_root_lock).
 i686_root_ready() {
-  local stamp=$i686_root/.mirelth-recipe start lock
+  local stamp=$i686_root/.mirelth-recipe start=$SECONDS
   i686_binfmt
-  [ "$(cat "$stamp" 2>/dev/null)" = "$i686_recipe" ] && return 0
-  # Two runs on one machine must not build the root at the same time.
-  i686_as_root mkdir -p "$(dirname "$i686_root")"
-  exec {lock}>"$(dirname "$i686_root")/i686-root.lock"
-  flock "$lock"
-  [ "$(cat "$stamp" 2>/dev/null)" = "$i686_recipe" ] && { exec {lock}>&-; return 0; }
-  start=$SECONDS
+  [ "$(cat "$stamp" 2>/dev/null)" = "$i686_recipe" ] && [ -f "$i686_prefix_stamp" ] && return 0
   if [ ! -x "$i686_root/usr/bin/apt-get" ] || [ ! -f "$i686_root/.debootstrap-done" ]; then
     i686_log "building a 32-bit Debian 12 root in $i686_root (a few minutes, once per machine)"
     with_fetch_retries i686_debootstrap
@@ -108,13 +122,12 @@ SOURCES
     echo "${i686_packages[*]}" | i686_as_root tee "$i686_root/.packages-done" >/dev/null
     i686_log "packages installed after $((SECONDS - start)) s"
   fi
-  if [ ! -f "$i686_root/root/.wine/system.reg" ]; then
+  if [ ! -f "$i686_prefix_stamp" ]; then
     i686_log "creating the 32-bit Wine prefix"
-    i686_make_prefix || return 1
+    i686_watched "making the 32-bit Wine prefix" i686_make_prefix || return 1
     i686_log "prefix made after $((SECONDS - start)) s"
   fi
   echo "$i686_recipe" | i686_as_root tee "$stamp" >/dev/null
-  exec {lock}>&-
 }
 
 # A root is made in a folder of its own and moved into place once complete.
@@ -125,15 +138,36 @@ i686_debootstrap() {
 }
 
 # wineboot with the preloader: it draws nothing, and the preloader spares it the slow start.
-# wineboot's first process may give up early while its children finish the prefix, so wait
-# for the server to end before trusting the prefix.
+# wineboot's first process may end while its children finish the prefix: the prefix is made
+# once the server has ended too, with no process of the root left.
 i686_make_prefix() {
   i686_as_root rm -rf "$i686_root/root/.wine"
-  i686_as_root timeout 1800 chroot "$i686_root" env "${i686_env[@]}" wine wineboot -i \
-    </dev/null >/dev/null 2>&1 || true
-  i686_as_root timeout 1800 chroot "$i686_root" env "${i686_env[@]}" wineserver -w || true
-  if [ ! -f "$i686_root/root/.wine/system.reg" ]; then
-    echo "i686-root: the 32-bit Wine prefix was not created" >&2
-    return 1
-  fi
+  timeout -k 5 "$i686_step_bound" "${i686_chroot[@]}" wine wineboot -i \
+    </dev/null >/dev/null 2>&1 &&
+  timeout -k 5 "$i686_step_bound" "${i686_chroot[@]}" wineserver -w &&
+  [ -f "$i686_root/root/.wine/system.reg" ] && [ -z "$(i686_root_pids)" ] &&
+  i686_as_root touch "$i686_prefix_stamp"
+}
+
+# i686_watched NAME COMMAND...: runs COMMAND, a step of Wine in the root, watching it
+# (watch_until). A step that stops or fails is ended with every process of the root and made
+# again, i686_tries times in all. Only the platform's own steps go through here, never a
+# test's code: a fault of the program must fail its test.
+i686_watched() {
+  local name=$1 try pid status
+  shift
+  for try in $(seq "$i686_tries"); do
+    "$@" &
+    pid=$!
+    if watch_what="$name, try $try of $i686_tries," watch_until "$i686_step_bound" root "$pid"; then
+      status=0; wait "$pid" || status=$?
+      [ "$status" -eq 0 ] && return 0
+      i686_log "$name, try $try: failed with status $status"
+    else
+      kill_tree "$pid"; wait "$pid" 2>/dev/null
+    fi
+    i686_root_kill
+  done
+  i686_log "$name failed on each of $i686_tries tries; giving up" >&2
+  return 1
 }

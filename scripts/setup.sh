@@ -62,7 +62,8 @@ fi
 echo "setup: ready (Lua source in $lua_dir/lua5.2-5.2.4)"
 if [ "${1:-}" = "--i686-root" ]; then
   . "$here/scripts/i686-root.sh"
+  i686_root_lock
+  trap 'i686_root_kill; i686_root_unmount' EXIT
   i686_root_ready
-  i686_root_unmount
   echo "setup: 32-bit root ready in $i686_root"
 fi

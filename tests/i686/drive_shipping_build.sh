@@ -32,22 +32,27 @@ fail() {
 }
 trap 'rm -rf "${folder%/*}"' EXIT
 
-launch() {
-  run_in_root "$folder" "$(basename "$program")" "$out/$1.stdout" "$out/$1.stderr" &
-  pids+=($!)
-}
 program=$1
-launch escape; escape_pid=$!
-
-# The main window of run $1 (a process id), within the time a start takes here.
-program_window() {
-  local deadline=$((SECONDS + 700)) id
-  while [ $SECONDS -lt $deadline ]; do
-    kill -0 "$1" 2>/dev/null || return 1
-    id=$(wait_program_window "Bexa's Mirelth Game" "$1") && { echo "$id"; return 0; }
+# The program's own code has run once its main window shows (sets shown_window).
+program_shown() {
+  local id
+  for id in $(xdotool search --onlyvisible --name "$(exact_name "Bexa's Mirelth Game")" 2>/dev/null); do
+    descends_from "$(xdotool getwindowpid "$id" 2>/dev/null)" "$started_pid" &&
+      { shown_window=$id; return 0; }
   done
   return 1
 }
+
+# Starts run $1 (escape or close): sets ${1}_pid and ${1}_window once its main window shows.
+start_run() {
+  start_in_root program_shown "$folder" "$(basename "$program")" "$out/$1.stdout" "$out/$1.stderr" ||
+    fail "the main window of run $1 did not appear"
+  pids+=("$started_pid")
+  printf -v "${1}_pid" '%s' "$started_pid"
+  printf -v "${1}_window" '%s' "$shown_window"
+}
+start_run escape
+echo "window after $SECONDS s"
 
 # Visible windows of run $1 other than its main window $2: a message box is one.
 other_windows() {
@@ -59,21 +64,41 @@ other_windows() {
   done
 }
 
+# Whether only run $1's windows show. Windows of other tests (the number checks run beside
+# this test) cover this one's picture where they overlap, and take the keys, which go to Wine's
+# foreground window: pictures are read and keys sent only when run $1 is alone.
+shown_alone() {
+  local id
+  for id in $(xdotool search --onlyvisible --name . 2>/dev/null); do
+    descends_from "$(xdotool getwindowpid "$id" 2>/dev/null)" "$1" || return 1
+  done
+}
+
+wait_alone() {
+  local deadline=$((SECONDS + 600))
+  while [ $SECONDS -lt $deadline ]; do
+    shown_alone "$1" && { echo "alone after $SECONDS s"; return 0; }
+    sleep 1
+  done
+  echo "NOTE: other windows still shown after 600 s; sending keys anyway"
+}
+
 # Waits until run $1's window $2 shows a presented frame: a black sky above a lit plane.
 # A box opened during start-up holds back the first frame, and is reported by its caption.
 wait_first_frame() {
-  local deadline=$((SECONDS + 300)) boxes
+  local deadline=$((SECONDS + 600)) boxes
   while [ $SECONDS -lt $deadline ]; do
     boxes=$(other_windows "$1" "$2")
     [ -n "$boxes" ] && fail "a message box appeared: $boxes"
+    shown_alone "$1" || { sleep 1; continue; }
     # Both main windows open at the same place: the one looked at goes on top.
     xdotool windowraise "$2" 2>/dev/null
     timeout 20 import -display "$DISPLAY" -window "$2" "$out/$3.png" 2>/dev/null &&
-      awk -v sky="$(band_mean "$out/$3.png" 10 150)" -v floor="$(band_mean "$out/$3.png" 500 90)" \
+      shown_alone "$1" && awk -v sky="$(band_mean "$out/$3.png" 10 150)" -v floor="$(band_mean "$out/$3.png" 500 90)" \
         'BEGIN { exit !(sky < 0.02 && floor > 0.1) }' && return 0
     sleep 1
   done
-  fail "no frame was presented in run $3"
+  fail "no frame was presented in run $3 while its windows were shown alone"
 }
 
 # Mean red, green and blue (0 to 1) of a rectangle of client pixels: FILE X Y WIDTH HEIGHT.
@@ -92,21 +117,6 @@ wait_run() {
   wait "$1"
 }
 
-# Sets ${1}_window to the main window of run $1 (escape or close), starting the run again once
-# if it died before its window: what runs before it is Wine's own start-up, which qemu kills
-# now and then (a fault it can't hand to Wine). A fault of the program there fails twice.
-find_window() {
-  local pid_name=${1}_pid id status=0
-  if ! id=$(program_window "${!pid_name}"); then
-    wait "${!pid_name}" || status=$?
-    echo "NOTE: run $1 $(describe_status "$status") before its window; starting it again"
-    launch "$1"; printf -v "$pid_name" '%s' "$!"
-    id=$(program_window "${!pid_name}") || return 1
-  fi
-  printf -v "${1}_window" '%s' "$id"
-}
-find_window escape || fail "the main window of the first run did not appear"
-echo "window after $SECONDS s"
 wait_first_frame "$escape_pid" "$escape_window" escape
 echo "first frame after $SECONDS s"
 
@@ -121,20 +131,6 @@ echo "cube: red $red, green $green, blue $blue"
 awk -v r="$red" -v b="$blue" 'BEGIN { exit !(r > 0.05 && r > 1.6 * b) }' ||
   fail "the cube does not show its colour modifier (red $red, blue $blue)"
 
-# Keys go to Wine's foreground window, which a window of another test shown meanwhile takes
-# (the number checks run beside this test): they are sent when only run $1's windows show.
-wait_alone() {
-  local deadline=$((SECONDS + 600)) id others
-  while [ $SECONDS -lt $deadline ]; do
-    others=
-    for id in $(xdotool search --onlyvisible --name . 2>/dev/null); do
-      descends_from "$(xdotool getwindowpid "$id" 2>/dev/null)" "$1" || others=1
-    done
-    [ -z "$others" ] && { echo "alone after $SECONDS s"; return 0; }
-    sleep 1
-  done
-  echo "NOTE: other windows still shown after 600 s; sending keys anyway"
-}
 
 wait_alone "$escape_pid"
 # The prompt comes in seconds once the key reaches this window; the wait is bounded like a
@@ -155,8 +151,7 @@ status=0; wait_run "$escape_pid" escape || status=$?
 [ "$status" -eq 1 ] || fail "Escape then Yes: the program $(describe_status "$status"), not 1"
 
 # The second run starts once the first has ended: each has the keyboard and the display alone.
-launch close; close_pid=$!
-find_window close || fail "the main window of the second run did not appear"
+start_run close
 wait_first_frame "$close_pid" "$close_window" close
 wait_alone "$close_pid"
 focus "$close_window"

@@ -14,16 +14,34 @@ stage() {
 # run_in_root FOLDER PROGRAM_NAME STDOUT STDERR: runs it there with a time limit; its status.
 # Starting takes a minute or more under emulation, and a frame a few tenths of a second.
 run_in_root() {
-  i686_as_root timeout -k 10 "${I686_RUN_TIMEOUT:-800}" chroot "$i686_root" \
-    env "${i686_env[@]}" WINELOADERNOEXEC=1 DISPLAY="$DISPLAY" sh -c 'cd "$1" && exec wine "$2"' \
-    sh "$1" "$2" >"$3" 2>"$4"
+  timeout -k 10 "${I686_RUN_TIMEOUT:-800}" "${i686_chroot[@]}" WINELOADERNOEXEC=1 \
+    DISPLAY="$DISPLAY" sh -c 'cd "$1" && exec wine "$2"' sh "$1" "$2" >"$3" 2>"$4"
 }
 
-# Ends process $1 and everything it started (the emulated Wine processes run deep below it).
-kill_tree() {
-  local child
-  for child in $(ps -o pid= --ppid "$1" 2>/dev/null); do kill_tree "$child"; done
-  kill -9 "$1" 2>/dev/null
+# start_in_root STARTED FOLDER PROGRAM_NAME STDOUT STDERR: starts the program as run_in_root
+# does, in the background (its process id in started_pid), and waits until the command STARTED
+# says that the program's own code has run. What runs before that is Wine's start-up, which
+# under emulation now and then dies or stops for good (see scripts/watchdog.sh): then the
+# start is made again, up to three times in all. Once the program's code has run, its faults
+# are its own and nothing is tried again. Status 1 when no start got that far.
+start_tries=3
+start_bound=600
+start_in_root() {
+  local started=$1 try status; shift
+  for try in $(seq "$start_tries"); do
+    run_in_root "$@" &
+    started_pid=$!
+    if watch_what="the start of $2 (try $try of $start_tries)" \
+       watch_until "$start_bound" "$started_pid" "$started_pid" "$started"; then
+      "$started" && return 0
+      status=0; wait "$started_pid" || status=$?
+      echo "NOTE: Wine ended before $2's own code ran ($(describe_status "$status")); starting it again"
+    else
+      kill_tree "$started_pid"; wait "$started_pid" 2>/dev/null
+    fi
+  done
+  echo "FAIL: $2 did not start in any of $start_tries tries"
+  return 1
 }
 
 # Under qemu-user, Wine's helper processes sometimes die of a signal that qemu reports on

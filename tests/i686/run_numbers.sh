@@ -4,14 +4,14 @@ set -u
 . "$(dirname "$0")/root_run.sh"
 folder=$(stage "$2" "$1") || { echo "FAIL: could not stage the test"; exit 1; }
 trap 'rm -rf "$folder"' EXIT
-for try in 1 2; do
-  status=0
-  run_in_root "$folder" "$(basename "$1")" "$folder/stdout.txt" "$folder/stderr.txt" || status=$?
-  # Before main() only Wine's start-up runs, which qemu kills now and then: one more start.
-  [ "$status" -ne 0 ] && ! grep -q '^Running main()' "$folder/stdout.txt" &&
-    [ "$try" -eq 1 ] || break
-  echo "NOTE: Wine ended before the test exe ran ($(describe_status "$status")); starting it again"
-done
+# GoogleTest's first line, flushed as its first test starts: the test exe's own code runs.
+in_main() { grep -q '^Running main()' "$folder/stdout.txt"; }
+status=0
+if start_in_root in_main "$folder" "$(basename "$1")" "$folder/stdout.txt" "$folder/stderr.txt"; then
+  wait "$started_pid" || status=$?
+else
+  status=1
+fi
 cat "$folder/stdout.txt"
 errors=$(own_errors "$folder/stderr.txt")
 [ -n "$errors" ] && { echo "standard error:"; echo "$errors"; }
