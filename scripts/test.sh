@@ -34,10 +34,13 @@ i686_pid=$!
 cmake --preset x86_64 -DMIRELTH_WARNINGS_AS_ERRORS=ON >/dev/null
 cmake --build --preset x86_64
 log "x86_64 built; its tests start"
+scripts/fuzz-chunks.sh 20 1 >build/chunk-fuzz.log 2>&1 &
+fuzz_pid=$!
 status=0
 scripts/run-tests.sh build/x86_64 "$@" || status=$?
 log "x86_64 tests done"
-scripts/fuzz-chunks.sh 20 1 || status=$?
+wait "$fuzz_pid" || status=$?
+cat build/chunk-fuzz.log
 
 i686_status=0
 wait "$i686_pid" || i686_status=$?
