@@ -164,7 +164,7 @@ i686_watched() {
       [ "$status" -eq 0 ] && return 0
       i686_log "$name, try $try: failed with status $status"
     else
-      kill_tree "$pid"; wait "$pid" 2>/dev/null
+      kill_tree "$pid"; wait "$pid" 2>/dev/null || true
     fi
     i686_root_kill
   done

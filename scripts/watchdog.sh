@@ -18,7 +18,7 @@ watch_poll=2
 watch_sample() {
   local inroot=
   [ "$1" = root ] && inroot=$(i686_root_pids)
-  cat /proc/[0-9]*/stat 2>/dev/null | awk -v scope="$1" -v inroot="$inroot" '
+  { cat /proc/[0-9]*/stat 2>/dev/null || true; } | awk -v scope="$1" -v inroot="$inroot" '
     { pid = $1; s = $0; sub(/^[^(]*\(/, "", s); name[pid] = s; sub(/\).*/, "", name[pid])
       sub(/.*\) /, "", s); split(s, f, " "); parent[pid] = f[2]; ticks[pid] = f[12] + f[13] }
     END {
@@ -38,13 +38,17 @@ watch_sample() {
 # on standard output then says so, naming the step by $watch_what, and what was seen. Progress is CPU time used, or a process started
 # or ended.
 watch_until() {
-  local bound=$1 scope=$2 pid=$3 start=$SECONDS count ticks names
+  local bound=$1 scope=$2 pid=$3 start=$SECONDS count=0 ticks=0 names=-
   local seen_count=-1 seen_ticks=0 seen_at=$SECONDS
   shift 3
   while kill -0 "$pid" 2>/dev/null; do
     [ $# -gt 0 ] && "$@" && return 0
-    read -r count ticks names < <(watch_sample "$scope")
-    # Now and then a sample comes back empty (seen as a session started): it is skipped.
+    if [ $((SECONDS - start)) -ge "$bound" ]; then
+      echo "watchdog: ${watch_what:-a step} still running after its bound of $bound s: $count processes ($names), $((ticks / 100)) s of CPU"
+      return 1
+    fi
+    read -r count ticks names < <(watch_sample "$scope") || true
+    # A sample that comes back empty is skipped; the bound above still holds.
     [ -n "$ticks" ] || { sleep "$watch_poll"; continue; }
     if [ "$count" != "$seen_count" ] || [ "$ticks" -lt "$seen_ticks" ] ||
        [ $((ticks - seen_ticks)) -ge "$watch_min_ticks" ]; then
@@ -54,18 +58,17 @@ watch_until() {
       echo "watchdog: ${watch_what:-a step} stopped after $((SECONDS - start)) s: under 0.5 s of CPU in $watch_stall s by $count processes ($names)"
       return 1
     fi
-    if [ $((SECONDS - start)) -ge "$bound" ]; then
-      echo "watchdog: ${watch_what:-a step} still running after its bound of $bound s: $count processes ($names), $((ticks / 100)) s of CPU"
-      return 1
-    fi
     sleep "$watch_poll"
   done
   return 0
 }
 
 # The processes running in the root $i686_root, one id a line.
+# Processes come and go while /proc is read, and find then ends with status 1: the list it
+# printed is still right, and callers run under set -e.
 i686_root_pids() {
-  i686_as_root find /proc -mindepth 2 -maxdepth 2 -name root -lname "$i686_root" 2>/dev/null | cut -d/ -f3
+  { i686_as_root find /proc -mindepth 2 -maxdepth 2 -name root -lname "$i686_root" 2>/dev/null ||
+    true; } | cut -d/ -f3
 }
 
 kill_tree() {

@@ -37,7 +37,7 @@ start_in_root() {
       status=0; wait "$started_pid" || status=$?
       echo "NOTE: Wine ended before $2's own code ran ($(describe_status "$status")); starting it again"
     else
-      kill_tree "$started_pid"; wait "$started_pid" 2>/dev/null
+      kill_tree "$started_pid"; wait "$started_pid" 2>/dev/null || true
     fi
   done
   echo "FAIL: $2 did not start in any of $start_tries tries"
