@@ -1,6 +1,6 @@
 #include "mesh/mesh.h"
 
-#include "mesh/mesh_file_check.h"
+#include "formats/mesh_file_check.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,7 +1,7 @@
 #include "mesh_file.h"
 
 #include "little_endian.h"
-#include "mesh/mesh_file_check.h"
+#include "formats/mesh_file_check.h"
 
 #include <cstring>
 #include <limits>

@@ -1,7 +1,7 @@
 #include "mesh_info.h"
 
 #include "info_command.h"
-#include "mesh/mesh_file_check.h"
+#include "formats/mesh_file_check.h"
 #include "mesh_surface.h"
 
 #include <algorithm>

@@ -5,7 +5,7 @@
 #include <assimp/postprocess.h>
 #include <assimp/scene.h>
 
-#include "mesh/mesh_file_check.h"
+#include "formats/mesh_file_check.h"
 
 #include <algorithm>
 #include <cctype>

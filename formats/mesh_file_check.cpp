@@ -1,4 +1,4 @@
-#include "mesh/mesh_file_check.h"
+#include "formats/mesh_file_check.h"
 
 namespace {
 std::string Damaged(const std::string& path, uint64_t fileBytes) {
