@@ -3,8 +3,8 @@
 #include <string>
 
 #include "app/application.h"
-#include "app/report_box.h"
-#include "app/windows_error.h"
+#include "platform/report_box.h"
+#include "platform/windows_error.h"
 
 const char MainWindowClassName[] = "Bexa's Main Window Class";
 const char MainWindowTitle[] = "Bexa's Mirelth Game";

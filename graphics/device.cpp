@@ -1,6 +1,6 @@
 #include "graphics/graphics.h"
-#include "app/report_box.h"
 #include "graphics/scene.h"
+#include "platform/report_box.h"
 #include "time/frame_clock.h"
 
 GraphicsRecord GraphicsState;

@@ -4,7 +4,7 @@
 
 #include <lua.hpp>
 
-#include "graphics/graphics.h"
+#include "graphics/graphics_state.h"
 #include "material/asset_file.h"
 #include "material/texture_header.h"
 

@@ -6,10 +6,10 @@
 
 #include <windows.h>
 
-#include "app/windows_error.h"
-#include "graphics/graphics.h"
+#include "graphics/graphics_state.h"
 #include "material/material.h"
 #include "material/shader_tokens.h"
+#include "platform/windows_error.h"
 
 namespace {
 // Replaces *message with `action` followed by the system's text for `code`.

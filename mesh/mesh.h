@@ -7,7 +7,7 @@
 #include <fstream>
 #include <string>
 
-#include "graphics/graphics.h"
+#include "graphics/graphics_state.h"
 
 // One vertex record, exactly as it lies in the file and in the vertex buffer.
 struct MeshVertex {

@@ -6,7 +6,7 @@
 
 #include "app/application.h"
 #include "app/main_window.h"
-#include "app/windows_error.h"
+#include "platform/windows_error.h"
 #include "mirelth_version.h"
 #include "support/message_box_hook.h"
 

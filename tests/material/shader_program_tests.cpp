@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "app/windows_error.h"
 #include "material/material.h"
 #include "material/shader_program.h"
 #include "material_test_support.h"
+#include "platform/windows_error.h"
 #include "support/temp_folder.h"
 #include "support/test_device.h"
 

@@ -8,9 +8,9 @@
 
 #include "app/application.h"
 #include "app/main_window.h"
-#include "app/windows_error.h"
 #include "graphics/graphics.h"
 #include "graphics/scene.h"
+#include "platform/windows_error.h"
 #include "program_test.h"
 
 namespace {

@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "app/windows_error.h"
 #include "material/material.h"
 #include "material/shader_program.h"
+#include "platform/windows_error.h"
 #include "support/import_hook.h"
 #include "support/temp_folder.h"
 #include "support/test_device.h"

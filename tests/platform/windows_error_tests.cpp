@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/windows_error.h"
+#include "platform/windows_error.h"
 
 TEST(FormatWindowsError, KnownCodeKeepsTheSystemTextWithItsLineBreak) {
     const std::string text = FormatWindowsError(ERROR_FILE_NOT_FOUND);

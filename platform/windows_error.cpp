@@ -1,4 +1,4 @@
-#include "app/windows_error.h"
+#include "platform/windows_error.h"
 
 std::string FormatWindowsError(DWORD code) {
     std::string result;

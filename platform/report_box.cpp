@@ -1,4 +1,4 @@
-#include "app/report_box.h"
+#include "platform/report_box.h"
 
 int ShowReportBox(HWND owner, const char* text, const char* caption, UINT style) {
     MSG quit;
