@@ -9,7 +9,7 @@
 #include "app/windows_error.h"
 #include "graphics/graphics.h"
 #include "material/material.h"
-#include "material/shader_tokens.h"
+#include "formats/shader_tokens.h"
 
 namespace {
 // Replaces *message with `action` followed by the system's text for `code`.
@@ -111,7 +111,7 @@ void ReadConstantTable(const void* bytes, const ShaderTokenFacts& facts,
     if (facts.tableWords > 0) {
         std::memcpy(stream + 1, tokens + facts.tableWord, facts.tableWords * sizeof(DWORD));
     }
-    stream[words - 1] = 0x0000FFFF;
+    stream[words - 1] = kEndToken;
     D3DXGetShaderConstantTable(stream, table);
     std::free(stream);
 }
