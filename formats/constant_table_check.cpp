@@ -72,7 +72,8 @@ public:
                 !table_.Holds(defaultValue, registerCount * registerBytes)) {
                 return Outside(reason);
             }
-            if (!Type(table_.U32(info + kInfoTypeInfo), false, IsWritten(name), 0, reason)) return false;
+            const size_t type = table_.U32(info + kInfoTypeInfo);
+            if (!Type(type, false, IsWritten(name), 0, reason)) return false;
         }
         return true;
     }
@@ -140,7 +141,8 @@ private:
             for (size_t i = 0; i < members; ++i) {
                 const size_t member = memberInfo + i * kMemberInfoSize;
                 if (!String(table_.U32(member + kMemberName))) return Outside(reason);
-                if (!Type(table_.U32(member + kMemberType), false, written, depth + 1, reason)) return false;
+                const size_t type = table_.U32(member + kMemberType);
+                if (!Type(type, false, written, depth + 1, reason)) return false;
             }
             return true;
         }

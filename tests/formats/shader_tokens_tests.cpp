@@ -228,8 +228,8 @@ TEST_F(ShaderTokens, AcceptsEveryInstructionAndRegisterOfEveryModel) {
     }
     // Wine's assembler gets these two forms wrong: ps_2_0 sincos r0.xy, r1.x, c0, c1 and
     // vs_3_0 sgn r0, r1.
-    EXPECT_EQ(Verdict(TokenBytes({0xFFFF0200, 0x04000025, 0x80030000, 0x80000001, 0xA0E40000, 0xA0E40001,
-                             0x0000FFFF}),
+    EXPECT_EQ(Verdict(TokenBytes({0xFFFF0200, 0x04000025, 0x80030000, 0x80000001, 0xA0E40000,
+                                  0xA0E40001, 0x0000FFFF}),
                       kPixelShaderVersionType),
               "accepted");
     EXPECT_EQ(Verdict(TokenBytes({0xFFFE0300, 0x02000022, 0x800F0000, 0x80E40001, 0x0000FFFF}),

@@ -23,8 +23,9 @@ struct TypeName {
     uint16_t type;
 };
 
-const TypeName kSamplerTypes[] = {
-    {"sampler2D", kTypeSampler2D}, {"sampler3D", kTypeSampler3D}, {"samplerCUBE", kTypeSamplerCube}};
+const TypeName kSamplerTypes[] = {{"sampler2D", kTypeSampler2D},
+                                   {"sampler3D", kTypeSampler3D},
+                                   {"samplerCUBE", kTypeSamplerCube}};
 
 const RegisterName* FindRegister(uint32_t type) {
     for (const RegisterName& r : kRegisters)

@@ -30,14 +30,14 @@ const DeclarationUsage kUsages[] = {
     {"texcoord", 5}, {"tangent", 6},     {"binormal", 7},     {"color", 10}, {"fog", 11},
 };
 
-}  // namespace
-
 int Component(char c) {
     const char* letters = "xyzwrgba";
     for (int i = 0; i < 8; ++i)
         if (c == letters[i]) return i % 4;
     return -1;
 }
+
+}  // namespace
 
 bool Parser::ParseOperand(const std::string& text, bool destination, Operand* operand) {
     std::string body = text;
@@ -176,8 +176,8 @@ bool Parser::ArithmeticInstruction(const std::string& code, const std::string& m
         Operand operand;
         if (!ParseOperand(operandTexts[i], i == 0, &operand)) return false;
         uint32_t type = operand.reg.type;
-        bool output = type == kRegRasterOut || type == kRegAttributeOut || type == kRegTexcoordOut ||
-                      type == kRegColorOut || type == kRegDepthOut;
+        bool output = type == kRegRasterOut || type == kRegAttributeOut ||
+                      type == kRegTexcoordOut || type == kRegColorOut || type == kRegDepthOut;
         bool samplerSlot = op->opcode == kOpTex && i == 2;
         if (i == 0 && type != kRegTemp && !output)
             return Fail(operandTexts[i] + " cannot be written");

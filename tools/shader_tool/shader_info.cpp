@@ -61,7 +61,9 @@ std::string TypeName(const ByteReader& table, std::size_t offset) {
         case kClassMatrixRows:
             name += std::to_string(rows) + "x" + std::to_string(columns) + " (rows)";
             break;
-        case kClassMatrixColumns: name += std::to_string(rows) + "x" + std::to_string(columns); break;
+        case kClassMatrixColumns:
+            name += std::to_string(rows) + "x" + std::to_string(columns);
+            break;
         case kClassObject: break;
         case kClassStruct: name = "struct"; break;
         default: name += " (class " + std::to_string(typeClass) + ")";
@@ -90,7 +92,8 @@ std::vector<Constant> PrintConstantTable(const ByteReader& table, std::ostream& 
     const uint32_t count = table.U32(kTableConstants);
     const uint32_t infos = table.U32(kTableConstantInfo);
     out << "  constant table: creator \"" << StringAt(table, table.U32(kTableCreator))
-        << "\", target \"" << StringAt(table, table.U32(kTableTarget)) << "\", " << count << " constants\n";
+        << "\", target \"" << StringAt(table, table.U32(kTableTarget)) << "\", " << count
+        << " constants\n";
     for (uint32_t i = 0; i < count; ++i) {
         const std::size_t info = infos + std::size_t{i} * kConstantInfoSize;
         if (!table.Holds(info, kConstantInfoSize)) {
