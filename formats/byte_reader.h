@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 class ByteReader {
 public:
@@ -29,6 +30,12 @@ public:
     uint16_t U16(size_t offset) const { return static_cast<uint16_t>(Field(offset, 2)); }
     uint32_t U32(size_t offset) const { return static_cast<uint32_t>(Field(offset, 4)); }
     uint64_t U64(size_t offset) const { return Field(offset, 8); }
+    float F32(size_t offset) const {
+        const uint32_t bits = U32(offset);
+        float value;
+        std::memcpy(&value, &bits, sizeof value);
+        return value;
+    }
 
 private:
     uint64_t Field(size_t offset, size_t length) const {

@@ -6,9 +6,9 @@
 
 #include <windows.h>
 
+#include "formats/shader_tokens.h"
 #include "graphics/graphics_state.h"
 #include "material/material.h"
-#include "material/shader_tokens.h"
 #include "platform/windows_error.h"
 
 namespace {
@@ -111,7 +111,7 @@ void ReadConstantTable(const void* bytes, const ShaderTokenFacts& facts,
     if (facts.tableWords > 0) {
         std::memcpy(stream + 1, tokens + facts.tableWord, facts.tableWords * sizeof(DWORD));
     }
-    stream[words - 1] = 0x0000FFFF;
+    stream[words - 1] = kEndToken;
     D3DXGetShaderConstantTable(stream, table);
     std::free(stream);
 }

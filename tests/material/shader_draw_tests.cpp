@@ -11,7 +11,7 @@
 
 #include "material/material.h"
 #include "material_test_support.h"
-#include "shaders/shader_corpus.h"
+#include "support/shader_corpus.h"
 #include "support/capture.h"
 #include "support/temp_folder.h"
 #include "support/test_device.h"

@@ -1,13 +1,13 @@
 #include "mesh_info.h"
 
 #include "info_command.h"
+#include "formats/byte_reader.h"
 #include "formats/mesh_file_check.h"
 #include "mesh_surface.h"
 
 #include <algorithm>
 #include <array>
 #include <cstdint>
-#include <cstring>
 #include <utility>
 #include <vector>
 
@@ -21,17 +21,14 @@ struct Point {
 
 class MeshBytes {
 public:
-    explicit MeshBytes(std::vector<unsigned char> bytes) : bytes_(std::move(bytes)) {}
-    std::uint32_t Word(std::uint64_t offset) const {
-        std::uint32_t value;  // the build machine is little-endian, as the file is
-        std::memcpy(&value, bytes_.data() + offset, sizeof value);
-        return value;
-    }
+    explicit MeshBytes(std::vector<unsigned char> bytes)
+        : bytes_(std::move(bytes)), reader_(bytes_.data(), bytes_.size()) {}
+    MeshBytes(const MeshBytes&) = delete;  // the reader views this object's own bytes
+    MeshBytes& operator=(const MeshBytes&) = delete;
+    std::uint32_t Word(std::uint64_t offset) const { return reader_.U32(offset); }
     Point Position(std::uint32_t vertex) const {
-        float p[3];
-        std::memcpy(p, bytes_.data() + kMeshHeaderBytes + std::uint64_t{vertex} * kMeshVertexBytes,
-                    sizeof p);
-        return {p[0], p[1], p[2]};
+        const std::uint64_t at = kMeshHeaderBytes + std::uint64_t{vertex} * kMeshVertexBytes;
+        return {reader_.F32(at), reader_.F32(at + 4), reader_.F32(at + 8)};
     }
     // Triangle t's corners; false when one of them names a missing vertex.
     bool Triangle(std::uint32_t vertexCount, std::uint32_t t,
@@ -41,10 +38,11 @@ public:
         for (unsigned k = 0; k < 3; ++k) corner[k] = Word(at + k * kMeshIndexBytes);
         return corner[0] < vertexCount && corner[1] < vertexCount && corner[2] < vertexCount;
     }
-    std::uint64_t Size() const { return bytes_.size(); }
+    std::uint64_t Size() const { return reader_.Size(); }
 
 private:
     std::vector<unsigned char> bytes_;
+    ByteReader reader_;  // a view of bytes_
 };
 
 void PrintBounds(const MeshBytes& file, std::uint32_t vertexCount, std::ostream& out) {

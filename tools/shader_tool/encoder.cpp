@@ -4,27 +4,22 @@
 
 namespace {
 
-const uint32_t kDcl = 0x1F;
-const uint32_t kDef = 0x51;
-
-// The register type is split: its low three bits in 28-30, the rest in 11-12.
-uint32_t RegisterBits(const Register& reg) {
-    return 0x80000000u | ((reg.type & 7u) << 28) | ((reg.type >> 3) << 11) | reg.number;
-}
 
 uint32_t Destination(const Operand& operand, uint32_t resultModifier) {
-    return RegisterBits(operand.reg) | (operand.writeMask << 16) | (resultModifier << 20);
+    return RegisterWord(operand.reg.type, operand.reg.number) |
+           operand.writeMask << kWriteMaskShift | resultModifier << kResultModifierShift;
 }
 
 uint32_t Source(const Operand& operand) {
-    return RegisterBits(operand.reg) | (operand.swizzle << 16) | (operand.negate ? 1u << 24 : 0u);
+    return RegisterWord(operand.reg.type, operand.reg.number) | operand.swizzle << kSwizzleShift |
+           (operand.negate ? 1u << kSourceModifierShift : 0u);
 }
 
 // Declarations of inputs, then of samplers, then constant definitions, then the code, each
 // group in source order: the layout Wine's assembler writes, so the two compare word for word.
 int Group(const Instruction& instruction) {
-    if (instruction.opcode == kDcl) return instruction.samplerType ? 1 : 0;
-    return instruction.opcode == kDef ? 2 : 3;
+    if (instruction.opcode == kOpDcl) return instruction.samplerType ? 1 : 0;
+    return instruction.opcode == kOpDef ? 2 : 3;
 }
 
 uint32_t FloatBits(float value) {
@@ -36,13 +31,14 @@ uint32_t FloatBits(float value) {
 void Encode(ShaderKind kind, const Instruction& instruction, std::vector<uint32_t>* tokens) {
     size_t first = tokens->size();
     tokens->push_back(instruction.opcode);
-    if (instruction.opcode == kDcl) {
+    if (instruction.opcode == kOpDcl) {
         // A pixel shader's v# and t# carry no usage: just bit 31.
         bool usage = kind == ShaderKind::Vertex;
-        tokens->push_back(0x80000000u | (instruction.samplerType << 27) |
-                          (usage ? instruction.usage | (instruction.usageIndex << 16) : 0u));
+        tokens->push_back(
+            kOperandBit | instruction.samplerType << kSamplerTypeShift |
+            (usage ? instruction.usage | instruction.usageIndex << kUsageIndexShift : 0u));
         tokens->push_back(Destination(instruction.operands[0], 0));
-    } else if (instruction.opcode == kDef) {
+    } else if (instruction.opcode == kOpDef) {
         tokens->push_back(Destination(instruction.operands[0], 0));
         for (size_t i = 1; i < 5; ++i) tokens->push_back(FloatBits(instruction.operands[i].value));
     } else {
@@ -51,14 +47,16 @@ void Encode(ShaderKind kind, const Instruction& instruction, std::vector<uint32_
             tokens->push_back(Source(instruction.operands[i]));
     }
     // From shader model 2 on, bits 24-27 count the operand words that follow.
-    (*tokens)[first] |= static_cast<uint32_t>(tokens->size() - first - 1) << 24;
+    const uint32_t length = static_cast<uint32_t>(tokens->size() - first - 1);
+    (*tokens)[first] |= length << kInstructionLengthShift;
 }
 
 }  // namespace
 
 uint32_t VersionToken(const ShaderSource& source) {
-    uint32_t kind = source.kind == ShaderKind::Vertex ? 0xFFFE0000u : 0xFFFF0000u;
-    return kind | (source.major << 8) | source.minor;
+    const uint32_t kind =
+        source.kind == ShaderKind::Vertex ? kVertexShaderVersionType : kPixelShaderVersionType;
+    return ShaderVersionToken(kind, source.major, source.minor);
 }
 
 std::vector<uint32_t> EncodeInstructions(const ShaderSource& source) {

@@ -77,14 +77,14 @@ int main(int argc, char** argv) {
     uint32_t version = VersionToken(source);
     std::vector<uint32_t> tokens = {version};
     std::vector<uint32_t> table = ConstantTableComment(source, version, "Mirelth shader_tool");
-    if (table.size() - 1 > 0x7FFF) {
+    if (table.size() - 1 > kCommentLengthMask) {
         std::cerr << input << ": the constant table is too large for a comment block\n";
         return 1;
     }
     std::vector<uint32_t> instructions = EncodeInstructions(source);
     tokens.insert(tokens.end(), table.begin(), table.end());
     tokens.insert(tokens.end(), instructions.begin(), instructions.end());
-    tokens.push_back(0x0000FFFFu);
+    tokens.push_back(kEndToken);
 
     // Written little-endian, as the build machine is; a failed write leaves no file behind.
     std::ofstream out(output, std::ios::binary | std::ios::trunc);

@@ -1,7 +1,8 @@
 #include "shader_info.h"
 
 #include "info_command.h"
-#include "material/shader_tokens.h"
+#include "formats/byte_reader.h"
+#include "formats/shader_tokens.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -11,41 +12,15 @@
 
 namespace {
 
-const uint32_t kEndToken = 0x0000FFFF;
-const uint32_t kCommentOpcode = 0xFFFE;
-const uint32_t kConstantTableFourcc = 0x42415443;  // "CTAB"
-
-// Every read is checked against the end, since a damaged file is described too.
-class Bytes {
-public:
-    Bytes(const unsigned char* data, std::size_t size) : data_(data), size_(size) {}
-    std::size_t Size() const { return size_; }
-    bool Holds(std::size_t offset, std::size_t length) const {
-        return offset <= size_ && length <= size_ - offset;
-    }
-    uint32_t Word(std::size_t offset) const { return Read(offset, 4); }
-    uint32_t Half(std::size_t offset) const { return Read(offset, 2); }
-    // The zero-terminated string at `offset`, or "" when it runs past the end.
-    std::string String(std::size_t offset) const {
-        if (offset >= size_) return "";
-        const void* end = std::memchr(data_ + offset, 0, size_ - offset);
-        if (end == nullptr) return "";
-        return std::string(reinterpret_cast<const char*>(data_ + offset),
-                           static_cast<const unsigned char*>(end) - (data_ + offset));
-    }
-    Bytes Part(std::size_t offset, std::size_t length) const {
-        return Bytes(data_ + offset, length);
-    }
-
-private:
-    uint32_t Read(std::size_t offset, std::size_t length) const {
-        uint32_t value = 0;  // the build machine is little-endian, as the file is
-        if (Holds(offset, length)) std::memcpy(&value, data_ + offset, length);
-        return value;
-    }
-    const unsigned char* data_;
-    std::size_t size_;
-};
+// The zero-terminated string at `offset`, or "" when it runs past the end.
+std::string StringAt(const ByteReader& bytes, std::size_t offset) {
+    if (offset >= bytes.Size()) return "";
+    const uint8_t* start = bytes.Bytes() + offset;
+    const void* end = std::memchr(start, 0, bytes.Size() - offset);
+    if (end == nullptr) return "";
+    return std::string(reinterpret_cast<const char*>(start),
+                       static_cast<std::size_t>(static_cast<const uint8_t*>(end) - start));
+}
 
 struct Constant {
     std::string name;
@@ -67,24 +42,30 @@ const Looked kLookedUp[] = {
 };
 
 // D3DXSHADER_TYPEINFO as a shader writer would name it: float3, float4x4, sampler2D.
-std::string TypeName(const Bytes& table, std::size_t offset) {
-    if (!table.Holds(offset, 16)) return "(type outside the table)";
+std::string TypeName(const ByteReader& table, std::size_t offset) {
+    if (!table.Holds(offset, kTypeInfoSize)) return "(type outside the table)";
     static const char* const kTypes[] = {
         "void", "bool", "int", "float", "string", "texture", "texture1D", "texture2D",
         "texture3D", "textureCUBE", "sampler", "sampler1D", "sampler2D", "sampler3D",
         "samplerCUBE", "pixelshader", "vertexshader"};
-    const uint32_t typeClass = table.Half(offset), type = table.Half(offset + 2);
-    const uint32_t rows = table.Half(offset + 4), columns = table.Half(offset + 6);
-    const uint32_t elements = table.Half(offset + 8);
+    const uint32_t typeClass = table.U16(offset + kTypeClass);
+    const uint32_t type = table.U16(offset + kTypeType);
+    const uint32_t rows = table.U16(offset + kTypeRows);
+    const uint32_t columns = table.U16(offset + kTypeColumns);
+    const uint32_t elements = table.U16(offset + kTypeElements);
     std::string name = type < sizeof kTypes / sizeof kTypes[0] ? kTypes[type]
                                                               : "type " + std::to_string(type);
     switch (typeClass) {
-        case 0: break;                                             // scalar
-        case 1: name += std::to_string(columns); break;            // vector
-        case 2: name += std::to_string(rows) + "x" + std::to_string(columns) + " (rows)"; break;
-        case 3: name += std::to_string(rows) + "x" + std::to_string(columns); break;
-        case 4: break;                                             // object
-        case 5: name = "struct"; break;
+        case kClassScalar: break;
+        case kClassVector: name += std::to_string(columns); break;
+        case kClassMatrixRows:
+            name += std::to_string(rows) + "x" + std::to_string(columns) + " (rows)";
+            break;
+        case kClassMatrixColumns:
+            name += std::to_string(rows) + "x" + std::to_string(columns);
+            break;
+        case kClassObject: break;
+        case kClassStruct: name = "struct"; break;
         default: name += " (class " + std::to_string(typeClass) + ")";
     }
     if (elements > 1) name += "[" + std::to_string(elements) + "]";
@@ -102,27 +83,29 @@ std::string RegisterName(uint32_t set, uint32_t index) {
 }
 
 // The table's offsets count from the first byte after the FOURCC.
-std::vector<Constant> PrintConstantTable(const Bytes& table, std::ostream& out) {
+std::vector<Constant> PrintConstantTable(const ByteReader& table, std::ostream& out) {
     std::vector<Constant> constants;
-    if (!table.Holds(0, 28)) {
+    if (!table.Holds(0, kTableHeaderSize)) {
         out << "  the constant table is cut short\n";
         return constants;
     }
-    const uint32_t count = table.Word(12), infos = table.Word(16);
-    out << "  constant table: creator \"" << table.String(table.Word(4)) << "\", target \""
-        << table.String(table.Word(24)) << "\", " << count << " constants\n";
+    const uint32_t count = table.U32(kTableConstants);
+    const uint32_t infos = table.U32(kTableConstantInfo);
+    out << "  constant table: creator \"" << StringAt(table, table.U32(kTableCreator))
+        << "\", target \"" << StringAt(table, table.U32(kTableTarget)) << "\", " << count
+        << " constants\n";
     for (uint32_t i = 0; i < count; ++i) {
-        const std::size_t info = infos + std::size_t{i} * 20;
-        if (!table.Holds(info, 20)) {
+        const std::size_t info = infos + std::size_t{i} * kConstantInfoSize;
+        if (!table.Holds(info, kConstantInfoSize)) {
             out << "    constants " << i << " to " << count - 1 << " lie outside the table\n";
             break;
         }
         Constant c;
-        c.name = table.String(table.Word(info));
-        c.registerSet = table.Half(info + 4);
-        c.registerIndex = table.Half(info + 6);
-        c.registerCount = table.Half(info + 8);
-        c.type = TypeName(table, table.Word(info + 12));
+        c.name = StringAt(table, table.U32(info + kInfoName));
+        c.registerSet = table.U16(info + kInfoRegisterSet);
+        c.registerIndex = table.U16(info + kInfoRegisterIndex);
+        c.registerCount = table.U16(info + kInfoRegisterCount);
+        c.type = TypeName(table, table.U32(info + kInfoTypeInfo));
         constants.push_back(c);
     }
     if (!constants.empty()) {
@@ -148,18 +131,18 @@ struct Stream {
     std::size_t tableStart = 0, tableLength = 0;  // after the FOURCC, cut at the file's end
 };
 
-Stream WalkTokens(const Bytes& file, uint32_t major) {
+Stream WalkTokens(const ByteReader& file, uint32_t major) {
     Stream stream;
     std::size_t at = 4;
     while (file.Holds(at, 4)) {
-        const uint32_t token = file.Word(at);
+        const uint32_t token = file.U32(at);
         if (token == kEndToken) {
             stream.ended = true;
             break;
         }
-        if ((token & 0xFFFF) == kCommentOpcode) {
-            const std::size_t words = (token >> 16) & 0x7FFF;
-            if (!stream.hasTable && words >= 1 && file.Word(at + 4) == kConstantTableFourcc) {
+        if ((token & kOpcodeMask) == kOpComment) {
+            const std::size_t words = CommentLength(token);
+            if (!stream.hasTable && words >= 1 && file.U32(at + 4) == kConstantTableFourcc) {
                 stream.hasTable = true;
                 stream.tableStart = at + 8;
                 const std::size_t left = file.Size() > at + 8 ? file.Size() - (at + 8) : 0;
@@ -168,17 +151,17 @@ Stream WalkTokens(const Bytes& file, uint32_t major) {
             at += 4 + words * 4;
             continue;
         }
-        const uint32_t opcode = token & 0xFFFF;
+        const uint32_t opcode = token & kOpcodeMask;
         ++stream.instructions;
-        if (opcode == 31 || opcode == 81 || opcode == 48 || opcode == 47) ++stream.declarations;
-        std::size_t operands = (token >> 24) & 0xF;
+        if (IsDeclarationOpcode(opcode)) ++stream.declarations;
+        std::size_t operands = (token >> kInstructionLengthShift) & kInstructionLengthMask;
         if (major < 2) {
             operands = 0;
-            if (opcode == 81) {
-                operands = 5;
+            if (opcode == kOpDef) {
+                operands = 5;  // a register and four literals
             } else {
                 while (file.Holds(at + 4 + operands * 4, 4) &&
-                       (file.Word(at + 4 + operands * 4) & 0x80000000u) != 0) {
+                       (file.U32(at + 4 + operands * 4) & kOperandBit) != 0) {
                     ++operands;
                 }
             }
@@ -207,7 +190,7 @@ void PrintLookups(const std::vector<Constant>& constants, bool fragment, std::os
                             ? ": the texture stays on stage 0"
                             : ": the program leaves it unset");
             } else if (std::strcmp(looked.name, "g_color_sampler") == 0 &&
-                       found->registerSet != 3) {
+                       found->registerSet != kSetSampler) {
                 out << ", but not in the sampler registers";
             }
         }
@@ -221,11 +204,11 @@ bool DescribeShaderFile(const std::string& path, std::ostream& out, std::string&
     refusal.clear();
     std::vector<unsigned char> data;
     if (!ReadWholeFile(path, "shader", data, refusal)) return false;
-    const Bytes file(data.data(), data.size());
+    const ByteReader file(data.data(), data.size());
     out << path << ": " << file.Size() << " bytes\n";
 
-    const uint32_t version = file.Word(0);
-    const uint32_t kind = version >> 16;
+    const uint32_t version = file.U32(0);
+    const uint32_t kind = version >> kVersionTypeShift;
     const bool fragment = kind == kPixelShaderVersionType;
     const uint32_t major = (version >> 8) & 0xFF, minor = version & 0xFF;  // 2_x is 2.1
     if (file.Size() >= 4 && (kind == kVertexShaderVersionType || fragment)) {

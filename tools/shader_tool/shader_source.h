@@ -1,20 +1,16 @@
 // Direct3D 9 shader assembly, parsed: what the encoder and the constant-table writer need.
 #pragma once
 
+#include "formats/shader_format.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
 
 enum class ShaderKind { Vertex, Pixel };
 
-// Register types as the token format numbers them.
-enum RegisterType : uint32_t {
-    kTemp = 0, kInput = 1, kConst = 2, kTexture = 3, kRasterOut = 4, kAttributeOut = 5,
-    kTexcoordOut = 6, kColorOut = 8, kDepthOut = 9, kSampler = 10
-};
-
 struct Register {
-    uint32_t type = kTemp;
+    uint32_t type = kRegTemp;
     uint32_t number = 0;
 };
 
@@ -42,8 +38,8 @@ struct ConstantDeclaration {
     int line = 0;
     std::string name;
     std::string typeName;   // "float3", "float4x4", "sampler2D", ...
-    uint16_t typeClass = 0; // scalar 0, vector 1, matrix columns 3, object 4
-    uint16_t type = 0;      // float 3, sampler2D 12, samplerCUBE 14
+    uint16_t typeClass = kClassScalar;  // or vector, matrix columns, object
+    uint16_t type = 0;  // kTypeFloat, kTypeSampler2D, ...
     uint16_t rows = 1;
     uint16_t columns = 1;
     Register reg;

@@ -3,10 +3,9 @@
 // And well-formed shaders with hostile content: literals of every bit pattern, operand words
 // with every modifier, and constant tables of shared, deep and cyclic types, long names and
 // huge counts.
-#include <cstring>
-
 #include "cases.h"
-#include "shaders/shader_corpus.h"
+#include "formats/constant_table_writer.h"
+#include "support/shader_corpus.h"
 
 namespace {
 const struct {
@@ -30,21 +29,6 @@ std::vector<uint32_t> AwkwardWords(uint64_t fileSize) {
 // A note that makes the case's judge demand a clean load: the bytes are a shader that
 // Direct3D 9 takes.
 const char WellFormed[] = "well-formed: must load cleanly";
-
-std::string WordBytes(const std::vector<uint32_t>& words) {
-    return std::string(reinterpret_cast<const char*>(words.data()), words.size() * 4);
-}
-
-uint32_t WordOf(const std::string& bytes, size_t index) {
-    uint32_t word = 0;
-    std::memcpy(&word, bytes.data() + 4 * index, 4);
-    return word;
-}
-
-// Bytes of the standard file's constant table block (comment token included).
-uint64_t TableBytes(const std::string& file) {
-    return 4 * (1 + (WordOf(file, 1) >> 16));
-}
 
 // Words that read as tokens to a reader that walks every word: comment tokens of every
 // size, the end token, "CTAB", versions; and floats at the edges.
@@ -71,8 +55,8 @@ std::vector<uint32_t> Definition(int form, bool vertex, const uint32_t literals[
 Recipe WithDefinition(Loader loader, const char* file, int form, const uint32_t literals[4],
                       bool beforeTable) {
     const bool vertex = loader == Loader::VertexShader;
-    Operation insert{Operation::Insert, beforeTable ? 4 : 4 + TableBytes(DataFile(file))};
-    insert.bytes = WordBytes(Definition(form, vertex, literals));
+    Operation insert{Operation::Insert, beforeTable ? 4 : 4 + FirstBlockBytes(DataFile(file))};
+    insert.bytes = TokenBytes(Definition(form, vertex, literals));
     Recipe recipe = Make(loader, file, {insert});
     recipe.note = WellFormed;
     return recipe;
@@ -81,8 +65,8 @@ Recipe WithDefinition(Loader loader, const char* file, int form, const uint32_t 
 // Offsets of the operand words of the file's instructions (after its table).
 std::vector<uint64_t> OperandOffsets(const std::string& file) {
     std::vector<uint64_t> offsets;
-    for (size_t i = 1 + TableBytes(file) / 4; i < file.size() / 4;) {
-        const uint32_t token = WordOf(file, i);
+    for (size_t i = 1 + FirstBlockBytes(file) / 4; i < file.size() / 4;) {
+        const uint32_t token = TokenAt(file, i);
         if (token == 0x0000FFFF) break;
         const size_t length = (token >> 24) & 0xF;
         for (size_t n = 1; n <= length; ++n) offsets.push_back(4 * (i + n));
@@ -98,7 +82,7 @@ std::string HostileTable(Random& random, bool vertex) {
     const auto pick = [&random, &huge] { return huge[random.Below(sizeof huge / sizeof huge[0])]; };
     // Now and then many constants, to share one long name.
     const size_t constants = 1 + random.Below(random.OneIn(4) ? 200 : 6);
-    ConstantTableMaker t(constants);
+    ConstantTableWriter t(constants);
     const char* const names[] = {"g_colorModifier", "g_color_sampler", "g_transform_worldToView",
                                  "g_transform_viewToScreen", "g_transform_modelToWorld"};
     std::vector<uint32_t> nameOffsets;
@@ -156,15 +140,15 @@ std::string HostileTable(Random& random, bool vertex) {
                    random.OneIn(2) ? type : leaf, defaultValue);
     }
     if (random.OneIn(8))
-        t.SetWord(12, random.OneIn(2) ? 0xFFFFFFFFu : static_cast<uint32_t>(t.Bytes() / 20 + 1));
-    return t.Block();
+        t.SetWord(12, random.OneIn(2) ? 0xFFFFFFFFu : static_cast<uint32_t>(t.Size() / 20 + 1));
+    return TokenBytes(t.Block());
 }
 
 // The file's own table swapped for a hostile one.
 Recipe WithTable(Loader loader, const char* file, const std::string& block) {
     Operation insert{Operation::Insert, 4};
     insert.bytes = block;
-    return Make(loader, file, {{Operation::Delete, 4, TableBytes(DataFile(file))}, insert});
+    return Make(loader, file, {{Operation::Delete, 4, FirstBlockBytes(DataFile(file))}, insert});
 }
 
 std::vector<Recipe> FixedShaderCases() {
@@ -262,7 +246,7 @@ Recipe RandomHostileCase(Random& random) {
             // register stays the same.
             const std::vector<uint64_t> operands = OperandOffsets(DataFile(shader.file));
             const uint64_t at = operands[random.Below(operands.size())];
-            const uint32_t word = WordOf(DataFile(shader.file), at / 4);
+            const uint32_t word = TokenAt(DataFile(shader.file), at / 4);
             const uint32_t bits = static_cast<uint32_t>(random.Next()) & 0x0FFF0000u;
             return Make(shader.loader, shader.file,
                         {{Operation::Set32, at, (word & 0xF000FFFFu) | bits}});

@@ -1,4 +1,6 @@
-#include "shader_corpus.h"
+#include "support/shader_corpus.h"
+
+#include "formats/shader_format.h"
 
 #include <d3dx9.h>
 
@@ -352,83 +354,27 @@ std::string AssembleShader(const std::string& source, std::string* errors) {
 }
 
 std::string WithConstantTableOf(const std::string& tokens, const std::string& donor) {
-    uint32_t comment = 0;
-    std::memcpy(&comment, donor.data() + 4, 4);
-    const size_t blockBytes = 4 * (1 + ((comment >> 16) & 0x7FFF));
-    return tokens.substr(0, 4) + donor.substr(4, blockBytes) + tokens.substr(4);
-}
-
-ConstantTableMaker::ConstantTableMaker(size_t constants) {
-    words_ = {28, 0, 0, static_cast<uint32_t>(constants), 28, 0, 0};
-    words_.resize(7 + 5 * constants, 0);
-}
-
-uint32_t ConstantTableMaker::Append(uint32_t word) {
-    words_.push_back(word);
-    return static_cast<uint32_t>(words_.size() * 4 - 4);
-}
-
-uint32_t ConstantTableMaker::String(const std::string& text) {
-    const uint32_t at = static_cast<uint32_t>(words_.size() * 4);
-    std::string padded = text;
-    padded.resize((text.size() / 4 + 1) * 4, '\0');
-    for (size_t i = 0; i < padded.size(); i += 4) {
-        uint32_t word;
-        std::memcpy(&word, padded.data() + i, 4);
-        Append(word);
-    }
-    return at;
-}
-
-uint32_t ConstantTableMaker::Type(uint16_t typeClass, uint16_t rows, uint16_t columns,
-                                  uint16_t elements, uint16_t members, uint32_t memberInfo) {
-    const uint32_t at = Append(typeClass | 3u << 16);  // class, type float
-    Append(rows | static_cast<uint32_t>(columns) << 16);
-    Append(elements | static_cast<uint32_t>(members) << 16);
-    Append(memberInfo);
-    return at;
-}
-
-uint32_t ConstantTableMaker::Members(size_t count, uint32_t name, uint32_t type) {
-    const uint32_t at = static_cast<uint32_t>(words_.size() * 4);
-    for (size_t i = 0; i < count; ++i) {
-        Append(name);
-        Append(type);
-    }
-    return at;
-}
-
-uint32_t ConstantTableMaker::Words(size_t count, uint32_t value) {
-    const uint32_t at = static_cast<uint32_t>(words_.size() * 4);
-    words_.resize(words_.size() + count, value);
-    return at;
-}
-
-void ConstantTableMaker::SetWord(uint32_t offset, uint32_t value) {
-    words_[offset / 4] = value;
-}
-
-void ConstantTableMaker::Constant(size_t index, uint32_t name, uint16_t registerSet,
-                                  uint16_t registerIndex, uint16_t registerCount, uint32_t type,
-                                  uint32_t defaultValue) {
-    uint32_t* info = &words_[7 + 5 * index];
-    info[0] = name;
-    info[1] = registerSet | static_cast<uint32_t>(registerIndex) << 16;
-    info[2] = registerCount;
-    info[3] = type;
-    info[4] = defaultValue;
-}
-
-std::string ConstantTableMaker::Block() const {
-    const uint32_t head[2] = {0xFFFEu | static_cast<uint32_t>(words_.size() + 1) << 16,
-                              0x42415443u};
-    return std::string(reinterpret_cast<const char*>(head), 8) +
-           std::string(reinterpret_cast<const char*>(words_.data()), words_.size() * 4);
+    return tokens.substr(0, 4) + donor.substr(4, FirstBlockBytes(donor)) + tokens.substr(4);
 }
 
 std::string ShaderWithBlock(const std::string& standard, const std::string& block) {
-    uint32_t comment = 0;
-    std::memcpy(&comment, standard.data() + 4, 4);
-    const size_t tableEnd = 4 + 4 * (1 + ((comment >> 16) & 0x7FFF));
-    return standard.substr(0, 4) + block + standard.substr(tableEnd);
+    return standard.substr(0, 4) + block + standard.substr(4 + FirstBlockBytes(standard));
+}
+
+std::string TokenBytes(const std::vector<uint32_t>& words) {
+    return std::string(reinterpret_cast<const char*>(words.data()), words.size() * 4);
+}
+
+uint32_t TokenAt(const std::string& bytes, size_t index) {
+    uint32_t word = 0;
+    std::memcpy(&word, bytes.data() + index * 4, 4);
+    return word;
+}
+
+void SetTokenAt(std::string* bytes, size_t index, uint32_t word) {
+    std::memcpy(&(*bytes)[index * 4], &word, 4);
+}
+
+size_t FirstBlockBytes(const std::string& shader) {
+    return 4 * (1 + CommentLength(TokenAt(shader, 1)));
 }

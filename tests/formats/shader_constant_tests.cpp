@@ -1,4 +1,5 @@
 // The constant tables of the built shaders, read back by D3DX as the program reads them.
+#include "formats/shader_format.h"
 #include "support/temp_folder.h"
 
 #include <d3dx9.h>
@@ -39,6 +40,12 @@ struct ConstantTable {
     ID3DXConstantTable* table = nullptr;
 };
 
+// Register set, class, type, rows, columns and register count, compared at once.
+std::vector<UINT> Shape(const D3DXCONSTANT_DESC& d) {
+    return {static_cast<UINT>(d.RegisterSet), static_cast<UINT>(d.Class),
+            static_cast<UINT>(d.Type), d.Rows, d.Columns, d.RegisterCount};
+}
+
 TEST(ShaderConstants, VertexShaderHasTheThreeTransformsAsColumnMajorMatrices) {
     ConstantTable vertex("data/standard_vertex.shader");
     ASSERT_TRUE(SUCCEEDED(vertex.result)) << std::hex << vertex.result;
@@ -55,14 +62,11 @@ TEST(ShaderConstants, VertexShaderHasTheThreeTransformsAsColumnMajorMatrices) {
         SCOPED_TRACE(name);
         D3DXCONSTANT_DESC desc = vertex.Describe(name);
         EXPECT_STREQ(desc.Name, name);
-        EXPECT_EQ(desc.RegisterSet, D3DXRS_FLOAT4);
-        // SetMatrix then writes the transpose, which is what m4x4 with a row vector needs.
-        EXPECT_EQ(desc.Class, D3DXPC_MATRIX_COLUMNS);
-        EXPECT_EQ(desc.Type, D3DXPT_FLOAT);
-        EXPECT_EQ(desc.Rows, 4u);
-        EXPECT_EQ(desc.Columns, 4u);
+        // Matrix columns: SetMatrix then writes the transpose, which is what m4x4 with a row
+        // vector needs.
+        EXPECT_EQ(Shape(desc),
+                  (std::vector<UINT>{D3DXRS_FLOAT4, D3DXPC_MATRIX_COLUMNS, D3DXPT_FLOAT, 4, 4, 4}));
         EXPECT_EQ(desc.Elements, 1u);
-        EXPECT_EQ(desc.RegisterCount, 4u);
         EXPECT_EQ(desc.DefaultValue, nullptr);
         UINT end = desc.RegisterIndex + desc.RegisterCount;
         for (UINT r = desc.RegisterIndex; r < end && r < 256; ++r) {
@@ -75,14 +79,14 @@ TEST(ShaderConstants, VertexShaderHasTheThreeTransformsAsColumnMajorMatrices) {
 // The register that the code declares with dcl_2d (the only sampler the shader uses).
 int DeclaredSampler(const std::vector<DWORD>& words) {
     for (size_t i = 1; i + 2 < words.size(); ++i) {
-        if ((words[i] & 0xFFFF) == 0xFFFE) {
-            i += (words[i] >> 16) & 0x7FFF;
+        if ((words[i] & kOpcodeMask) == kOpComment) {
+            i += CommentLength(words[i]);
             continue;
         }
-        if ((words[i] & 0xFFFF) == 0x1F && words[i + 1] == 0x90000000u) {
-            DWORD reg = words[i + 2];
-            EXPECT_EQ(((reg >> 28) & 7) | ((reg >> 8) & 0x18), 10u) << "dcl_2d of a non-sampler";
-            return static_cast<int>(reg & 0x7FF);
+        if ((words[i] & kOpcodeMask) == kOpDcl && words[i + 1] == 0x90000000u) {
+            const DWORD reg = words[i + 2];
+            EXPECT_EQ(RegisterTypeOf(reg), kRegSampler) << "dcl_2d of a non-sampler";
+            return static_cast<int>(reg & kRegisterNumberMask);
         }
     }
     return -1;
@@ -98,26 +102,17 @@ TEST(ShaderConstants, FragmentShaderHasTheColorModifierAndTheSampler) {
     EXPECT_EQ(tableDesc.Constants, 2u);
 
     D3DXCONSTANT_DESC modifier = fragment.Describe("g_colorModifier");
-    EXPECT_EQ(modifier.RegisterSet, D3DXRS_FLOAT4);
-    EXPECT_EQ(modifier.Class, D3DXPC_VECTOR);
-    EXPECT_EQ(modifier.Type, D3DXPT_FLOAT);
-    EXPECT_EQ(modifier.Rows, 1u);
-    EXPECT_EQ(modifier.Columns, 3u);
-    EXPECT_EQ(modifier.RegisterCount, 1u);
+    EXPECT_EQ(Shape(modifier),
+              (std::vector<UINT>{D3DXRS_FLOAT4, D3DXPC_VECTOR, D3DXPT_FLOAT, 1, 3, 1}));
     // A whole register, as SetDefaults uploads it: 1, 1, 1 and a 0 in the unused w.
     ASSERT_NE(modifier.DefaultValue, nullptr);
     float defaults[4];
     std::memcpy(defaults, modifier.DefaultValue, sizeof defaults);
-    EXPECT_EQ(defaults[0], 1.0f);
-    EXPECT_EQ(defaults[1], 1.0f);
-    EXPECT_EQ(defaults[2], 1.0f);
-    EXPECT_EQ(defaults[3], 0.0f);
+    EXPECT_EQ(std::vector<float>(defaults, defaults + 4), (std::vector<float>{1, 1, 1, 0}));
 
     D3DXCONSTANT_DESC sampler = fragment.Describe("g_color_sampler");
-    EXPECT_EQ(sampler.RegisterSet, D3DXRS_SAMPLER);
-    EXPECT_EQ(sampler.Class, D3DXPC_OBJECT);
-    EXPECT_EQ(sampler.Type, D3DXPT_SAMPLER2D);
-    EXPECT_EQ(sampler.RegisterCount, 1u);
+    EXPECT_EQ(Shape(sampler),
+              (std::vector<UINT>{D3DXRS_SAMPLER, D3DXPC_OBJECT, D3DXPT_SAMPLER2D, 1, 1, 1}));
     D3DXHANDLE handle = fragment.table->GetConstantByName(nullptr, "g_color_sampler");
     EXPECT_EQ(fragment.table->GetSamplerIndex(handle), sampler.RegisterIndex);
     EXPECT_EQ(static_cast<int>(sampler.RegisterIndex), DeclaredSampler(fragment.words))

@@ -1,21 +1,21 @@
 // The shader tool's output against Wine's own assembler (D3DXAssembleShader), fed the very
 // same source text: with the comment blocks (the constant table) taken out, the two token
 // streams must be equal word for word.
+#include "formats/shader_format.h"
+#include "support/shader_corpus.h"
 #include "support/temp_folder.h"
 
-#include <d3dx9.h>
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <cstring>
 #include <string>
 #include <vector>
 
 namespace {
 
-std::vector<uint32_t> Tokens(const void* bytes, size_t size) {
-    std::vector<uint32_t> tokens(size / 4);
-    if (!tokens.empty()) std::memcpy(tokens.data(), bytes, tokens.size() * 4);
+std::vector<uint32_t> Tokens(const std::string& bytes) {
+    std::vector<uint32_t> tokens(bytes.size() / 4);
+    for (size_t i = 0; i < tokens.size(); ++i) tokens[i] = TokenAt(bytes, i);
     return tokens;
 }
 
@@ -23,31 +23,15 @@ std::vector<uint32_t> Tokens(const void* bytes, size_t size) {
 std::vector<uint32_t> WithoutComments(const std::vector<uint32_t>& tokens) {
     std::vector<uint32_t> kept;
     for (size_t i = 0; i < tokens.size();) {
-        if (i > 0 && (tokens[i] & 0xFFFF) == 0xFFFE) {
-            i += 1 + ((tokens[i] >> 16) & 0x7FFF);
+        if (i > 0 && (tokens[i] & kOpcodeMask) == kOpComment) {
+            i += 1 + CommentLength(tokens[i]);
             continue;
         }
         kept.push_back(tokens[i]);
-        if (tokens[i] == 0x0000FFFF) break;
+        if (tokens[i] == kEndToken) break;
         ++i;
     }
     return kept;
-}
-
-std::vector<uint32_t> AssembleWithD3DX(const std::string& sourcePath) {
-    std::string source = ReadWholeFile(sourcePath);
-    EXPECT_FALSE(source.empty()) << "cannot read " << sourcePath;
-    ID3DXBuffer* code = nullptr;
-    ID3DXBuffer* errors = nullptr;
-    HRESULT result = D3DXAssembleShader(source.data(), static_cast<UINT>(source.size()), nullptr,
-                                        nullptr, 0, &code, &errors);
-    std::string errorText = errors ? static_cast<const char*>(errors->GetBufferPointer()) : "";
-    std::vector<uint32_t> tokens;
-    if (code) tokens = Tokens(code->GetBufferPointer(), code->GetBufferSize());
-    if (code) code->Release();
-    if (errors) errors->Release();
-    EXPECT_TRUE(SUCCEEDED(result)) << sourcePath << ": " << errorText;
-    return tokens;
 }
 
 std::string Hex(uint32_t word) {
@@ -60,9 +44,12 @@ void ExpectSameTokens(const std::string& sourcePath, const std::string& builtPat
     SCOPED_TRACE(sourcePath);
     std::string built = ReadWholeFile(builtPath);
     ASSERT_FALSE(built.empty()) << "cannot read " << builtPath;
-    std::vector<uint32_t> ours = WithoutComments(Tokens(built.data(), built.size()));
-    std::vector<uint32_t> theirs = WithoutComments(AssembleWithD3DX(sourcePath));
-    ASSERT_FALSE(theirs.empty());
+    const std::string source = ReadWholeFile(sourcePath);
+    EXPECT_FALSE(source.empty()) << "cannot read " << sourcePath;
+    std::string errors;
+    std::vector<uint32_t> ours = WithoutComments(Tokens(built));
+    std::vector<uint32_t> theirs = WithoutComments(Tokens(AssembleShader(source, &errors)));
+    ASSERT_FALSE(theirs.empty()) << sourcePath << ": " << errors;
     EXPECT_EQ(ours.size(), theirs.size());
     for (size_t i = 0; i < ours.size() && i < theirs.size(); ++i)
         EXPECT_EQ(Hex(ours[i]), Hex(theirs[i])) << "token " << i;

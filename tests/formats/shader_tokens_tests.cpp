@@ -1,8 +1,9 @@
 // CheckShaderTokens on the built shaders, on damaged copies of them and on foreign bytes.
 // Every check runs on a copy that ends right at a page the process may not touch, so a
 // read past the end crashes the test instead of passing unnoticed.
-#include "material/shader_tokens.h"
-#include "shader_corpus.h"
+#include "formats/constant_table_writer.h"
+#include "formats/shader_tokens.h"
+#include "support/shader_corpus.h"
 #include "support/temp_folder.h"
 
 #include <gtest/gtest.h>
@@ -61,20 +62,6 @@ std::string Verdict(const std::string& bytes, uint32_t kind, ShaderTokenFacts* f
     return why;
 }
 
-std::string Words(const std::vector<uint32_t>& words) {
-    return std::string(reinterpret_cast<const char*>(words.data()), words.size() * 4);
-}
-
-uint32_t WordAt(const std::string& bytes, size_t index) {
-    uint32_t word;
-    std::memcpy(&word, bytes.data() + index * 4, 4);
-    return word;
-}
-
-void SetWordAt(std::string* bytes, size_t index, uint32_t word) {
-    std::memcpy(&(*bytes)[index * 4], &word, 4);
-}
-
 class ShaderTokens : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -83,8 +70,8 @@ protected:
         ASSERT_GE(vertex_.size(), 16u) << VertexShaderPath;
         ASSERT_GE(fragment_.size(), 16u) << FragmentShaderPath;
         // Both begin with the version token and then the constant table's comment block.
-        ASSERT_EQ(WordAt(vertex_, 1) & 0xFFFF, 0xFFFEu);
-        ASSERT_EQ(WordAt(fragment_, 1) & 0xFFFF, 0xFFFEu);
+        ASSERT_EQ(TokenAt(vertex_, 1) & 0xFFFF, 0xFFFEu);
+        ASSERT_EQ(TokenAt(fragment_, 1) & 0xFFFF, 0xFFFEu);
     }
 
     std::string vertex_;
@@ -101,7 +88,7 @@ TEST_F(ShaderTokens, AcceptsBothBuiltShadersAsTheirOwnKindOnly) {
 // Direct3D and D3DX stop reading at the end token, so stray bytes after it do no harm.
 TEST_F(ShaderTokens, AcceptsOneToThreeStrayBytesAfterTheEndToken) {
     for (const std::string* file : {&vertex_, &fragment_}) {
-        const uint32_t kind = WordAt(*file, 0) >> 16;
+        const uint32_t kind = TokenAt(*file, 0) >> 16;
         for (const char* tail : {"\xff", "\xff\xff", "\xfe\xff\x7f"})
             EXPECT_EQ(Verdict(*file + tail, kind), "accepted") << std::strlen(tail) << " bytes";
     }
@@ -118,7 +105,7 @@ TEST_F(ShaderTokens, RefusesEmptyBytesAndANullPointer) {
 
 TEST_F(ShaderTokens, RefusesEveryTruncationOfBothShaders) {
     for (const std::string* file : {&vertex_, &fragment_}) {
-        uint32_t kind = WordAt(*file, 0) >> 16;
+        uint32_t kind = TokenAt(*file, 0) >> 16;
         for (size_t size = 0; size < file->size(); ++size)
             EXPECT_NE(Verdict(file->substr(0, size), kind), "accepted") << "cut at " << size;
     }
@@ -126,41 +113,40 @@ TEST_F(ShaderTokens, RefusesEveryTruncationOfBothShaders) {
 
 TEST_F(ShaderTokens, NamesWhereATruncatedFileEnds) {
     const std::string& file = fragment_;
-    size_t tableWords = 2 + (WordAt(file, 1) >> 16);  // version, comment token, its words
-    EXPECT_EQ(Verdict(file.substr(0, file.size() - 4), kPixelShaderVersionType),
-              "the file ends before its end token");
-    // Part of the end token is not the end token.
-    for (size_t cut = 1; cut <= 3; ++cut) {
-        EXPECT_EQ(Verdict(file.substr(0, file.size() - cut), kPixelShaderVersionType),
-                  "the file ends before its end token")
-            << "cut by " << cut;
+    size_t tableWords = 2 + (TokenAt(file, 1) >> 16);  // version, comment token, its words
+    const char* const noEnd = "the file ends before its end token";
+    const struct {
+        size_t size;
+        const char* reason;
+    } cuts[] = {
+        // Part of the end token is not the end token.
+        {file.size() - 4, noEnd}, {file.size() - 1, noEnd}, {file.size() - 2, noEnd},
+        {file.size() - 3, noEnd}, {12, "a comment block runs past the end of the file"},
+        // Cut inside the first instruction after the table (a dcl: token, usage, register).
+        {(tableWords + 2) * 4, "an instruction runs past the end of the file"},
+        {4, noEnd}, {3, "the file is too short to be a shader"},
+    };
+    for (const auto& cut : cuts) {
+        EXPECT_EQ(Verdict(file.substr(0, cut.size), kPixelShaderVersionType), cut.reason)
+            << "cut at " << cut.size;
     }
-    EXPECT_EQ(Verdict(file.substr(0, 12), kPixelShaderVersionType),
-              "a comment block runs past the end of the file");
-    // Cut inside the first instruction after the table (a dcl: token, usage, register).
-    EXPECT_EQ(Verdict(file.substr(0, (tableWords + 2) * 4), kPixelShaderVersionType),
-              "an instruction runs past the end of the file");
-    EXPECT_EQ(Verdict(file.substr(0, 4), kPixelShaderVersionType),
-              "the file ends before its end token");
-    EXPECT_EQ(Verdict(file.substr(0, 3), kPixelShaderVersionType),
-              "the file is too short to be a shader");
 }
 
 TEST_F(ShaderTokens, RefusesForeignBytes) {
     EXPECT_EQ(Verdict("return { texture = \"a.bmp\" }\n", kVertexShaderVersionType),
               "the file does not begin with a shader version token");
-    EXPECT_EQ(Verdict(Words({0xFFFE0104, 0x0000FFFF}), kVertexShaderVersionType),
+    EXPECT_EQ(Verdict(TokenBytes({0xFFFE0104, 0x0000FFFF}), kVertexShaderVersionType),
               "the shader is of a model Direct3D 9 does not take");
-    EXPECT_EQ(Verdict(Words({0xFFFF0400, 0x0000FFFF}), kPixelShaderVersionType),
+    EXPECT_EQ(Verdict(TokenBytes({0xFFFF0400, 0x0000FFFF}), kPixelShaderVersionType),
               "the shader is of a model Direct3D 9 does not take");
     // An opcode no model has, and one that pixel shaders do not have.
-    EXPECT_EQ(Verdict(Words({0xFFFE0300, 0x00000070, 0x0000FFFF}), kVertexShaderVersionType),
+    EXPECT_EQ(Verdict(TokenBytes({0xFFFE0300, 0x00000070, 0x0000FFFF}), kVertexShaderVersionType),
               "an instruction the shader model does not have");
-    EXPECT_EQ(Verdict(Words({0xFFFF0300, 0x0200002E, 0x80010000, 0x80E40000, 0x0000FFFF}),
+    EXPECT_EQ(Verdict(TokenBytes({0xFFFF0300, 0x0200002E, 0x80010000, 0x80E40000, 0x0000FFFF}),
                       kPixelShaderVersionType),
               "an instruction the shader model does not have");
     // An operand count that claims more words than there are.
-    EXPECT_EQ(Verdict(Words({0xFFFF0200, 0x0F000001, 0x0000FFFF}), kPixelShaderVersionType),
+    EXPECT_EQ(Verdict(TokenBytes({0xFFFF0200, 0x0F000001, 0x0000FFFF}), kPixelShaderVersionType),
               "an instruction runs past the end of the file");
 
     // Random bytes, whether or not they start like a shader, never pass and never
@@ -175,15 +161,15 @@ TEST_F(ShaderTokens, RefusesForeignBytes) {
         for (char& c : bytes) c = static_cast<char>(next() & 0xFF);
         // No end token by chance: the one word that would make the stream complete.
         for (size_t i = 0; i < bytes.size() / 4; ++i)
-            if (WordAt(bytes, i) == 0x0000FFFF) SetWordAt(&bytes, i, 0x0000FFFD);
-        if (round % 2 == 1) SetWordAt(&bytes, 0, 0xFFFE0200);
+            if (TokenAt(bytes, i) == 0x0000FFFF) SetTokenAt(&bytes, i, 0x0000FFFD);
+        if (round % 2 == 1) SetTokenAt(&bytes, 0, 0xFFFE0200);
         EXPECT_NE(Verdict(bytes, kVertexShaderVersionType), "accepted") << "round " << round;
     }
 }
 
 TEST_F(ShaderTokens, RefusesACommentBlockThatRunsPastTheEnd) {
     std::string file = vertex_;
-    SetWordAt(&file, 1, 0x7FFFFFFE);  // the constant table's comment, now 0x7FFF words long
+    SetTokenAt(&file, 1, 0x7FFFFFFE);  // the constant table's comment, now 0x7FFF words long
     EXPECT_EQ(Verdict(file, kVertexShaderVersionType),
               "a comment block runs past the end of the file");
 }
@@ -191,13 +177,13 @@ TEST_F(ShaderTokens, RefusesACommentBlockThatRunsPastTheEnd) {
 TEST_F(ShaderTokens, RefusesAConstantTableThatPointsOutsideItsBlock) {
     // Words: 0 version, 1 comment token, 2 "CTAB", 3.. the table (offsets count from word 3).
     const size_t table = 3;
-    const uint32_t blockBytes = ((WordAt(vertex_, 1) >> 16) - 1) * 4;
+    const uint32_t blockBytes = ((TokenAt(vertex_, 1) >> 16) - 1) * 4;
     struct Damage {
         size_t word;
         uint32_t value;
         const char* reason;
     };
-    const size_t firstConstant = table + WordAt(vertex_, table + 4) / 4;
+    const size_t firstConstant = table + TokenAt(vertex_, table + 4) / 4;
     const Damage damages[] = {
         {table + 0, 27, "the constant table's header is damaged"},
         {table + 1, blockBytes, "the constant table points outside its comment block"},
@@ -208,15 +194,15 @@ TEST_F(ShaderTokens, RefusesAConstantTableThatPointsOutsideItsBlock) {
     };
     for (const Damage& damage : damages) {
         std::string file = vertex_;
-        SetWordAt(&file, damage.word, damage.value);
+        SetTokenAt(&file, damage.word, damage.value);
         EXPECT_EQ(Verdict(file, kVertexShaderVersionType), damage.reason) << "word " << damage.word;
     }
     // The fragment shader's default value: its offset moved to the table's last bytes.
     std::string file = fragment_;
-    const uint32_t fragmentBlock = ((WordAt(file, 1) >> 16) - 1) * 4;
-    const size_t colorModifier = table + WordAt(file, table + 4) / 4;
-    ASSERT_NE(WordAt(file, colorModifier + 4), 0u) << "g_colorModifier should have a default";
-    SetWordAt(&file, colorModifier + 4, fragmentBlock - 8);
+    const uint32_t fragmentBlock = ((TokenAt(file, 1) >> 16) - 1) * 4;
+    const size_t colorModifier = table + TokenAt(file, table + 4) / 4;
+    ASSERT_NE(TokenAt(file, colorModifier + 4), 0u) << "g_colorModifier should have a default";
+    SetTokenAt(&file, colorModifier + 4, fragmentBlock - 8);
     EXPECT_EQ(Verdict(file, kPixelShaderVersionType),
               "the constant table points outside its comment block");
 }
@@ -232,21 +218,21 @@ TEST_F(ShaderTokens, AcceptsEveryInstructionAndRegisterOfEveryModel) {
             ADD_FAILURE() << errors;
             continue;
         }
-        const uint32_t kind = WordAt(tokens, 0) >> 16;
+        const uint32_t kind = TokenAt(tokens, 0) >> 16;
         const std::string& donor = kind == kVertexShaderVersionType ? vertex_ : fragment_;
         EXPECT_EQ(Verdict(tokens, kind), "accepted");
         ShaderTokenFacts facts;
         EXPECT_EQ(Verdict(WithConstantTableOf(tokens, donor), kind, &facts), "accepted");
         EXPECT_EQ(facts.tableWord, 1u);
-        EXPECT_EQ(facts.tableWords, 1u + (WordAt(donor, 1) >> 16));
+        EXPECT_EQ(facts.tableWords, 1u + (TokenAt(donor, 1) >> 16));
     }
     // Wine's assembler gets these two forms wrong: ps_2_0 sincos r0.xy, r1.x, c0, c1 and
     // vs_3_0 sgn r0, r1.
-    EXPECT_EQ(Verdict(Words({0xFFFF0200, 0x04000025, 0x80030000, 0x80000001, 0xA0E40000, 0xA0E40001,
-                             0x0000FFFF}),
+    EXPECT_EQ(Verdict(TokenBytes({0xFFFF0200, 0x04000025, 0x80030000, 0x80000001, 0xA0E40000,
+                                  0xA0E40001, 0x0000FFFF}),
                       kPixelShaderVersionType),
               "accepted");
-    EXPECT_EQ(Verdict(Words({0xFFFE0300, 0x02000022, 0x800F0000, 0x80E40001, 0x0000FFFF}),
+    EXPECT_EQ(Verdict(TokenBytes({0xFFFE0300, 0x02000022, 0x800F0000, 0x80E40001, 0x0000FFFF}),
                       kVertexShaderVersionType),
               "accepted");
 }
@@ -260,7 +246,7 @@ TEST_F(ShaderTokens, AcceptsLiteralsOfAnyBitPattern) {
         SCOPED_TRACE(literal);
         std::string file = fragment_;
         // def c31, literal, "CTAB", literal, literal
-        file.insert(4, Words({0x05000051, 0xA00F001F, literal, 0x42415443, literal, literal}));
+        file.insert(4, TokenBytes({0x05000051, 0xA00F001F, literal, 0x42415443, literal, literal}));
         ShaderTokenFacts facts;
         EXPECT_EQ(Verdict(file, kPixelShaderVersionType, &facts), "accepted");
         EXPECT_EQ(facts.tableWord, 7u);
@@ -282,18 +268,18 @@ TEST_F(ShaderTokens, ChecksEveryConstantTableInWorkLinearInItsSize) {
     struct Shape {
         const char* name;
         const char* verdict;
-        void (*make)(ConstantTableMaker& table, size_t bytes);
+        void (*make)(ConstantTableWriter& table, size_t bytes);
     };
     const Shape shapes[] = {
         {"a structure that contains itself", deep,
-         [](ConstantTableMaker& t, size_t) {
+         [](ConstantTableWriter& t, size_t) {
              const uint32_t name = t.String("s");
              const uint32_t self = t.Type(5, 1, 4, 1, 1, 0);
              t.SetWord(self + 12, t.Members(1, name, self));
              t.Constant(0, name, 2, 0, 1, self);
          }},
         {"thirty levels of two members sharing one record", expand,
-         [](ConstantTableMaker& t, size_t) {
+         [](ConstantTableWriter& t, size_t) {
              const uint32_t name = t.String("m");
              uint32_t below = t.Type(1, 1, 4, 1);
              for (int level = 0; level < 30; ++level)
@@ -301,13 +287,13 @@ TEST_F(ShaderTokens, ChecksEveryConstantTableInWorkLinearInItsSize) {
              t.Constant(0, name, 2, 0, 1, below);
          }},
         {"every constant an array of 65535 shared elements", expand,
-         [](ConstantTableMaker& t, size_t) {
+         [](ConstantTableWriter& t, size_t) {
              const uint32_t name = t.String("a");
              const uint32_t array = t.Type(1, 1, 4, 65535);
              for (size_t i = 0; i < 4; ++i) t.Constant(i, name, 2, 0, 1, array);
          }},
         {"an array of structures of many shared members", expand,
-         [](ConstantTableMaker& t, size_t bytes) {
+         [](ConstantTableWriter& t, size_t bytes) {
              const uint32_t name = t.String("b");
              const uint32_t member = t.Type(0, 1, 1, 1);
              const uint16_t count = static_cast<uint16_t>(bytes / 16 < 65535 ? bytes / 16 : 65535);
@@ -315,35 +301,35 @@ TEST_F(ShaderTokens, ChecksEveryConstantTableInWorkLinearInItsSize) {
              t.Constant(0, name, 2, 0, 1, t.Type(5, 1, 1, 65535, count, members));
          }},
         {"a structure of 65535 members past the block", outside,
-         [](ConstantTableMaker& t, size_t) {
+         [](ConstantTableWriter& t, size_t) {
              const uint32_t name = t.String("c");
              t.Constant(0, name, 2, 0, 1, t.Type(5, 1, 1, 1, 65535, t.Words(4, 0)));
          }},
         {"a colour modifier of sixteen rows", shape,
-         [](ConstantTableMaker& t, size_t) {
+         [](ConstantTableWriter& t, size_t) {
              t.Constant(0, t.String("g_colorModifier"), 2, 0, 1, t.Type(2, 16, 1, 1));
          }},
         {"a transform made a structure", shape,
-         [](ConstantTableMaker& t, size_t) {
+         [](ConstantTableWriter& t, size_t) {
              const uint32_t name = t.String("g_transform_modelToWorld");
              const uint32_t row = t.Type(1, 1, 4, 1);
              t.Constant(0, name, 2, 0, 4, t.Type(5, 1, 16, 1, 4, t.Members(4, name, row)));
          }},
         {"sixteen constants sharing one long name",
          "the constant table's names are far longer than the table",
-         [](ConstantTableMaker& t, size_t bytes) {
+         [](ConstantTableWriter& t, size_t bytes) {
              const uint32_t name = t.String(std::string(bytes / 2, 'n'));
              const uint32_t type = t.Type(1, 1, 4, 1);
              for (size_t i = 0; i < 16; ++i) t.Constant(i, name, 2, 0, 1, type);
          }},
         {"a long name and a long default value", "accepted",
-         [](ConstantTableMaker& t, size_t bytes) {
+         [](ConstantTableWriter& t, size_t bytes) {
              const uint32_t name = t.String(std::string(bytes / 2, 'n'));
              const uint32_t value = t.Words(4 * 64, 0x3F800000);
              t.Constant(0, name, 2, 0, 64, t.Type(1, 1, 4, 64), value);
          }},
         {"shared records as compilers write them", "accepted",
-         [](ConstantTableMaker& t, size_t) {
+         [](ConstantTableWriter& t, size_t) {
              const uint32_t color = t.String("color");
              const uint32_t float4 = t.Type(1, 1, 4, 1);
              const uint32_t members = t.Members(2, color, float4);
@@ -356,10 +342,10 @@ TEST_F(ShaderTokens, ChecksEveryConstantTableInWorkLinearInItsSize) {
     for (const Shape& s : shapes) {
         for (size_t bytes : {1024u, 16384u, 120000u}) {
             SCOPED_TRACE(std::string(s.name) + ", " + std::to_string(bytes) + " bytes");
-            ConstantTableMaker table(16);
+            ConstantTableWriter table(16);
             s.make(table, bytes);
-            if (table.Bytes() < bytes) table.Words((bytes - table.Bytes()) / 4, 0);
-            const std::string file = ShaderWithBlock(vertex_, table.Block());
+            if (table.Size() < bytes) table.Words((bytes - table.Size()) / 4, 0);
+            const std::string file = ShaderWithBlock(vertex_, TokenBytes(table.Block()));
             ShaderTokenFacts facts;
             EXPECT_EQ(Verdict(file, kVertexShaderVersionType, &facts), s.verdict);
             EXPECT_LE(facts.work, 3 * file.size() + 16384) << "work " << facts.work;

@@ -3,13 +3,11 @@
 // followed for longer than its size warrants.
 #pragma once
 
+#include "formats/shader_format.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
-
-// The high half of a shader's version token.
-constexpr uint32_t kVertexShaderVersionType = 0xFFFE;
-constexpr uint32_t kPixelShaderVersionType = 0xFFFF;
 
 // True when `bytes` hold a whole token stream of the expected kind, of a model Direct3D 9
 // takes (vs_1_1, vs_2_0, vs_2_x, vs_3_0, ps_1_1 to ps_1_4, ps_2_0, ps_2_x, ps_3_0):

@@ -1,8 +1,8 @@
 // The built shaders on a real device: both are created, and what the constant tables write
 // lands in the registers that the code reads, laid out the way the code reads them.
 #include "material/material.h"
-#include "material/shader_tokens.h"
-#include "shader_corpus.h"
+#include "formats/shader_tokens.h"
+#include "support/shader_corpus.h"
 #include "support/temp_folder.h"
 #include "support/test_device.h"
 
@@ -11,6 +11,7 @@
 
 #include <cstring>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -74,16 +75,11 @@ TEST_F(ShaderDevice, BothShadersAreCreatedAndTheirConstantsLandWhereTheCodeReads
     ASSERT_EQ(objects.pixelTable->SetDefaults(Device()), D3D_OK);
     float c0[4] = {};
     ASSERT_EQ(Device()->GetPixelShaderConstantF(0, c0, 1), D3D_OK);
-    EXPECT_EQ(c0[0], 1.0f);
-    EXPECT_EQ(c0[1], 1.0f);
-    EXPECT_EQ(c0[2], 1.0f);
-    EXPECT_EQ(c0[3], 0.0f);
+    EXPECT_EQ(std::vector<float>(c0, c0 + 4), (std::vector<float>{1, 1, 1, 0}));
     const float color[3] = {1.0f, 0.5f, 0.25f};
     ASSERT_EQ(objects.pixelTable->SetFloatArray(Device(), modifier, color, 3), D3D_OK);
     ASSERT_EQ(Device()->GetPixelShaderConstantF(0, c0, 1), D3D_OK);
-    EXPECT_EQ(c0[0], 1.0f);
-    EXPECT_EQ(c0[1], 0.5f);
-    EXPECT_EQ(c0[2], 0.25f);
+    EXPECT_EQ(std::vector<float>(c0, c0 + 3), (std::vector<float>{1, 0.5f, 0.25f}));
 
     // A shader of the other kind is refused by the device, as the checker refuses it.
     IDirect3DPixelShader9* wrongKind = nullptr;
