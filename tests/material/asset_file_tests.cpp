@@ -61,6 +61,13 @@ protected:
         folder_.Write(name, contents);
         return LoadAssetFile(name.c_str(), &RecordingReader, &reader_);
     }
+    // The file fails before any table reaches the reader, with exactly this line.
+    void ExpectFails(const std::string& name, const std::string& contents,
+                     const std::string& line) {
+        EXPECT_FALSE(Run(name, contents)) << contents;
+        EXPECT_EQ(errors_.Text(), line);
+        EXPECT_EQ(reader_.calls, 0);
+    }
 
     TempFolder folder_;
     StandardErrorCapture errors_;
@@ -86,15 +93,13 @@ TEST_F(AssetFileTest, ReaderFailureFailsTheLoadWithNothingAdded) {
 }
 
 TEST_F(AssetFileTest, FileWithoutReturnReturnsNoValues) {
-    EXPECT_FALSE(Run("silent.asset", "local x = { 1, 2, 3 }\n"));
-    EXPECT_EQ(errors_.Text(), "Asset files must return a single table (instead of 0 values)\n");
-    EXPECT_EQ(reader_.calls, 0);
+    ExpectFails("silent.asset", "local x = { 1, 2, 3 }\n",
+                "Asset files must return a single table (instead of 0 values)\n");
 }
 
 TEST_F(AssetFileTest, TwoTablesAreTooMany) {
-    EXPECT_FALSE(Run("two.asset", "return {}, {}"));
-    EXPECT_EQ(errors_.Text(), "Asset files must return a single table (instead of 2 values)\n");
-    EXPECT_EQ(reader_.calls, 0);
+    ExpectFails("two.asset", "return {}, {}",
+                "Asset files must return a single table (instead of 2 values)\n");
 }
 
 TEST_F(AssetFileTest, SingleValueThatIsNotATableIsNamedByItsType) {
@@ -118,15 +123,13 @@ TEST_F(AssetFileTest, SingleValueThatIsNotATableIsNamedByItsType) {
 }
 
 TEST_F(AssetFileTest, CallOfAStandardFunctionIsARunErrorWrittenAsLuaGaveIt) {
-    EXPECT_FALSE(Run("print.asset", "print('hello')\nreturn {}\n"));
-    EXPECT_EQ(errors_.Text(), "print.asset:1: attempt to call global 'print' (a nil value)");
-    EXPECT_EQ(reader_.calls, 0);
+    ExpectFails("print.asset", "print('hello')\nreturn {}\n",
+                "print.asset:1: attempt to call global 'print' (a nil value)");
 }
 
 TEST_F(AssetFileTest, SyntaxErrorNamesFileAndLine) {
-    EXPECT_FALSE(Run("syntax.asset", "return {\n  name = 'x'\n  size = 2\n}\n"));
-    EXPECT_EQ(errors_.Text(), "syntax.asset:3: '}' expected (to close '{' at line 1) near 'size'");
-    EXPECT_EQ(reader_.calls, 0);
+    ExpectFails("syntax.asset", "return {\n  name = 'x'\n  size = 2\n}\n",
+                "syntax.asset:3: '}' expected (to close '{' at line 1) near 'size'");
 }
 
 TEST_F(AssetFileTest, MissingFileGivesLuasOpenError) {

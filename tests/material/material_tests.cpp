@@ -30,15 +30,16 @@ protected:
         return material.Load(path.c_str());
     }
 
-    // The one box shown, checked as the warning for a missing colour modifier.
-    void ExpectOneWarningBox(const std::string& context) {
-        ASSERT_EQ(boxes_.Boxes().size(), 1u) << context;
-        const SeenMessageBox& box = boxes_.Boxes()[0];
-        EXPECT_EQ(box.text, WarningText) << context;
-        EXPECT_EQ(box.caption, "No ColorModifier") << context;
-        EXPECT_EQ(box.owner, Window()) << context;
-        EXPECT_STREQ(IconName(box.icon), "warning") << context;
-        EXPECT_EQ(box.buttons, static_cast<UINT>(MB_OK)) << context;
+    // The load fails at `key`, whose value is a `found` instead of a `wanted`, with that one
+    // line and no box.
+    void ExpectWrongType(Material& material, const std::string& text, const char* key,
+                         const char* wanted, const char* found) {
+        boxes_.Clear();
+        errors_.Clear();
+        EXPECT_FALSE(LoadText(material, text)) << text;
+        EXPECT_EQ(errors_.Text(), std::string("The value at \"") + key + "\" must be a " + wanted +
+                                      " (instead of a " + found + ")\n");
+        EXPECT_TRUE(boxes_.Boxes().empty()) << text;
     }
 
     TempFolder folder_;
@@ -73,7 +74,8 @@ TEST_F(MaterialTest, ColorModifierCases) {
                 << c.field << " [" << i << "]";
         }
         if (c.warned) {
-            ExpectOneWarningBox(c.field);
+            SCOPED_TRACE(c.field);
+            ExpectOneBox("No ColorModifier", WarningText, "warning");
         } else {
             EXPECT_TRUE(boxes_.Boxes().empty()) << c.field;
         }
@@ -94,16 +96,11 @@ TEST_F(MaterialTest, ShadersThatAreNotATableStopTheLoadBeforeConstants) {
                  {"shaders = 12,", "number"},
                  {"shaders = false,", "boolean"}};
     for (const auto& c : cases) {
-        boxes_.Clear();
-        errors_.Clear();
         Material material;
-        EXPECT_FALSE(LoadText(material, std::string("return { texture = 'data/checker.bmp', ") +
-                                            c.shaders + " constants = {} }"))
-            << c.shaders;
-        EXPECT_EQ(errors_.Text(),
-                  std::string("The value at \"shaders\" must be a table (instead of a ") +
-                      c.typeName + ")\n");
-        EXPECT_TRUE(boxes_.Boxes().empty()) << c.shaders;
+        ExpectWrongType(material,
+                        std::string("return { texture = 'data/checker.bmp', ") + c.shaders +
+                            " constants = {} }",
+                        "shaders", "table", c.typeName);
         EXPECT_NE(material.texture, nullptr) << "the texture is read first";
         EXPECT_EQ(material.vertexShaderPath, "");
         EXPECT_EQ(material.fragmentShaderPath, "");
@@ -118,19 +115,12 @@ TEST_F(MaterialTest, ConstantsThatAreNotATableFailTheLoadWithoutABox) {
     } cases[] = {
         {"", "nil"}, {"constants = 7,", "number"}, {"constants = 'g_colorModifier',", "string"}};
     for (const auto& c : cases) {
-        boxes_.Clear();
-        errors_.Clear();
         Material material;
-        EXPECT_FALSE(LoadText(
-            material,
-            std::string("return { texture = 'data/checker.bmp', shaders = { vertexShader = "
-                        "'v.shader', fragmentShader = 'f.shader' }, ") +
-                c.constants + " }"))
-            << c.constants;
-        EXPECT_EQ(errors_.Text(),
-                  std::string("The value at \"constants\" must be a table (instead of a ") +
-                      c.typeName + ")\n");
-        EXPECT_TRUE(boxes_.Boxes().empty());
+        ExpectWrongType(material,
+                        std::string("return { texture = 'data/checker.bmp', shaders = { "
+                                    "vertexShader = 'v.shader', fragmentShader = 'f.shader' }, ") +
+                            c.constants + " }",
+                        "constants", "table", c.typeName);
         EXPECT_EQ(material.vertexShaderPath, "v.shader");
         EXPECT_EQ(material.fragmentShaderPath, "f.shader");
         for (float value : material.colorModifier) EXPECT_EQ(value, 0.0f);
@@ -143,17 +133,11 @@ TEST_F(MaterialTest, TextureThatIsNeitherStringNorNumberStopsTheLoad) {
         const char* typeName;
     } cases[] = {{"texture = {},", "table"}, {"", "nil"}, {"texture = true,", "boolean"}};
     for (const auto& c : cases) {
-        boxes_.Clear();
-        errors_.Clear();
         Material material;
-        EXPECT_FALSE(LoadText(material, std::string("return { ") + c.texture +
-                                            " shaders = { vertexShader = 'v.shader' }, "
-                                            "constants = {} }"))
-            << c.texture;
-        EXPECT_EQ(errors_.Text(),
-                  std::string("The value at \"texture\" must be a string (instead of a ") +
-                      c.typeName + ")\n");
-        EXPECT_TRUE(boxes_.Boxes().empty());
+        ExpectWrongType(material,
+                        std::string("return { ") + c.texture +
+                            " shaders = { vertexShader = 'v.shader' }, constants = {} }",
+                        "texture", "string", c.typeName);
         EXPECT_EQ(material.texture, nullptr);
         EXPECT_EQ(material.vertexShaderPath, "") << "\"shaders\" must not be read";
     }

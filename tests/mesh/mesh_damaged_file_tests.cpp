@@ -14,14 +14,8 @@ protected:
         Mesh mesh;
         mesh.position = {1.0f, 2.0f, 3.0f};
         EXPECT_TRUE(mesh.Load(path.c_str()));
-        ASSERT_EQ(boxes_.Boxes().size(), 1u) << BoxesSeen();
-        const SeenMessageBox& box = boxes_.Boxes()[0];
-        EXPECT_EQ(box.text, text);
-        EXPECT_EQ(box.caption, "No Mesh");
-        EXPECT_EQ(box.owner, Window());
-        EXPECT_EQ(box.icon, static_cast<UINT>(MB_ICONERROR)) << IconName(box.icon);
-        EXPECT_EQ(box.buttons, static_cast<UINT>(MB_OK));
-
+        ExpectOneBox("No Mesh", text);
+        if (HasFatalFailure()) return;
         EXPECT_EQ(mesh.vertexBuffer, nullptr);
         EXPECT_EQ(mesh.indexBuffer, nullptr);
         EXPECT_EQ(Proxy()->LiveBuffers(), 0u);

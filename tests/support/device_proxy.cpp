@@ -9,7 +9,7 @@
 
 namespace {
 const char* const CallNames[] = {
-#define MIRELTH_PROXY_NAME_METHOD(name, result, parameters, arguments) #name,
+#define MIRELTH_PROXY_NAME_METHOD(name, count) #name,
 #define MIRELTH_PROXY_NAME(name) #name,
     MIRELTH_PROXY_FORWARDED_METHODS(MIRELTH_PROXY_NAME_METHOD)
     MIRELTH_PROXY_VALUE_METHODS(MIRELTH_PROXY_NAME_METHOD)
@@ -36,7 +36,7 @@ bool ProxyCallByName(const std::string& name, ProxyCall* call) {
 
 bool ProxyCallCanFail(ProxyCall call) {
     switch (call) {
-#define MIRELTH_PROXY_VALUE_CASE(name, result, parameters, arguments) case ProxyCall::name:
+#define MIRELTH_PROXY_VALUE_CASE(name, count) case ProxyCall::name:
         MIRELTH_PROXY_VALUE_METHODS(MIRELTH_PROXY_VALUE_CASE)
 #undef MIRELTH_PROXY_VALUE_CASE
         case ProxyCall::AddRef:
@@ -49,6 +49,12 @@ bool ProxyCallCanFail(ProxyCall call) {
             return true;
     }
 }
+
+// Counts and logs the call, and returns the failure asked for, if any, from the method it
+// stands in.
+#define MIRELTH_PROXY_ENTER(proxy, call) \
+    HRESULT failure = S_OK;              \
+    if ((proxy)->Enter(call, &failure)) return failure
 
 // A vertex or index buffer handed out by the proxy in place of the real one. It keeps
 // the proxy alive as a real buffer keeps its device, and copies what was written at Unlock.
@@ -93,29 +99,19 @@ public:
         device_->AddRef();
         return D3D_OK;
     }
-    HRESULT STDMETHODCALLTYPE SetPrivateData(REFGUID id, const void* data, DWORD size,
-                                             DWORD flags) override {
-        return real_->SetPrivateData(id, data, size, flags);
+#define MIRELTH_BUFFER_FORWARD(name, count) \
+    MIRELTH_COM_SIGNATURE(, IDirect3DResource9, name, count) override { \
+        return real_->name(MIRELTH_COM_ARGUMENTS_##count);                \
     }
-    HRESULT STDMETHODCALLTYPE GetPrivateData(REFGUID id, void* data, DWORD* size) override {
-        return real_->GetPrivateData(id, data, size);
-    }
-    HRESULT STDMETHODCALLTYPE FreePrivateData(REFGUID id) override {
-        return real_->FreePrivateData(id);
-    }
-    DWORD STDMETHODCALLTYPE SetPriority(DWORD priority) override {
-        return real_->SetPriority(priority);
-    }
-    DWORD STDMETHODCALLTYPE GetPriority() override { return real_->GetPriority(); }
-    void STDMETHODCALLTYPE PreLoad() override { real_->PreLoad(); }
-    D3DRESOURCETYPE STDMETHODCALLTYPE GetType() override { return real_->GetType(); }
+    MIRELTH_BUFFER_FORWARD(SetPrivateData, 4) MIRELTH_BUFFER_FORWARD(GetPrivateData, 3)
+    MIRELTH_BUFFER_FORWARD(FreePrivateData, 1) MIRELTH_BUFFER_FORWARD(SetPriority, 1)
+    MIRELTH_BUFFER_FORWARD(GetPriority, 0) MIRELTH_BUFFER_FORWARD(PreLoad, 0)
+    MIRELTH_BUFFER_FORWARD(GetType, 0)
+#undef MIRELTH_BUFFER_FORWARD
 
     HRESULT STDMETHODCALLTYPE Lock(UINT offset, UINT size, void** data, DWORD flags) override {
-        HRESULT failure = S_OK;
-        if (device_->Enter(IsIndex ? ProxyCall::IndexBufferLock : ProxyCall::VertexBufferLock,
-                           &failure)) {
-            return failure;
-        }
+        MIRELTH_PROXY_ENTER(device_,
+                            IsIndex ? ProxyCall::IndexBufferLock : ProxyCall::VertexBufferLock);
         const HRESULT result = real_->Lock(offset, size, data, flags);
         if (SUCCEEDED(result) && data != nullptr) {
             DeviceProxy::Buffer& record = device_->buffers_[record_];
@@ -128,11 +124,8 @@ public:
         return result;
     }
     HRESULT STDMETHODCALLTYPE Unlock() override {
-        HRESULT failure = S_OK;
-        if (device_->Enter(IsIndex ? ProxyCall::IndexBufferUnlock : ProxyCall::VertexBufferUnlock,
-                           &failure)) {
-            return failure;
-        }
+        MIRELTH_PROXY_ENTER(device_,
+                            IsIndex ? ProxyCall::IndexBufferUnlock : ProxyCall::VertexBufferUnlock);
         DeviceProxy::Buffer& record = device_->buffers_[record_];
         if (locked_ != nullptr) {
             std::memcpy(&record.contents[lockedOffset_], locked_, lockedSize_);
@@ -220,25 +213,41 @@ bool DeviceProxy::Enter(ProxyCall call, HRESULT* failure) {
     return fails;
 }
 
-IDirect3DVertexBuffer9* DeviceProxy::Unwrap(IDirect3DVertexBuffer9* buffer) const {
+template <class Face>
+Face* DeviceProxy::Unwrap(Face* buffer) const {
     for (const auto& pair : wrappers_) {
-        if (pair.first == buffer) return static_cast<IDirect3DVertexBuffer9*>(pair.second);
+        if (pair.first == buffer) return static_cast<Face*>(pair.second);
     }
     return buffer;
 }
 
-IDirect3DIndexBuffer9* DeviceProxy::Unwrap(IDirect3DIndexBuffer9* buffer) const {
+template <class Face>
+HRESULT DeviceProxy::Rewrap(HRESULT result, Face** buffer) const {
+    if (FAILED(result) || buffer == nullptr || *buffer == nullptr) return result;
     for (const auto& pair : wrappers_) {
-        if (pair.first == buffer) return static_cast<IDirect3DIndexBuffer9*>(pair.second);
+        if (pair.second != *buffer) continue;
+        (*buffer)->Release();
+        *buffer = static_cast<Face*>(pair.first);
+        (*buffer)->AddRef();
+        break;
     }
-    return buffer;
+    return result;
 }
 
-void* DeviceProxy::WrapperOf(void* real) const {
-    for (const auto& pair : wrappers_) {
-        if (pair.second == real) return pair.first;
+template <class Wrapper, class Face>
+HRESULT DeviceProxy::HandOut(HRESULT result, Face* const* real, Face** buffer, bool isIndex,
+                             UINT length, DWORD usage, DWORD fvf, D3DFORMAT format,
+                             D3DPOOL pool) {
+    if (FAILED(result) || *real == nullptr) {
+        if (buffer != nullptr) *buffer = *real;
+        return result;
     }
-    return nullptr;
+    Face* wrapper = new Wrapper(this, *real, buffers_.size());
+    const std::string zeros(length, '\0');
+    buffers_.push_back({isIndex, length, usage, fvf, format, pool, wrapper, true, zeros, 0, 0});
+    wrappers_.emplace_back(wrapper, *real);
+    *buffer = wrapper;
+    return result;
 }
 
 void DeviceProxy::Forget(void* wrapper, size_t record) {
@@ -250,26 +259,19 @@ void DeviceProxy::Forget(void* wrapper, size_t record) {
                     wrappers_.end());
 }
 
-#define MIRELTH_PROXY_FORWARD(name, result, parameters, arguments) \
-    result STDMETHODCALLTYPE DeviceProxy::name parameters {         \
-        HRESULT failure = S_OK;                                     \
-        if (Enter(ProxyCall::name, &failure)) return failure;       \
-        return real_->name arguments;                               \
-    }
+#define MIRELTH_PROXY_FORWARD(name, count)                    \
+    MIRELTH_COM_DEFINE(DeviceProxy, IDirect3DDevice9, name, count, \
+                       MIRELTH_PROXY_ENTER(this, ProxyCall::name))
 MIRELTH_PROXY_FORWARDED_METHODS(MIRELTH_PROXY_FORWARD)
 #undef MIRELTH_PROXY_FORWARD
 
-#define MIRELTH_PROXY_FORWARD_VALUE(name, result, parameters, arguments) \
-    result STDMETHODCALLTYPE DeviceProxy::name parameters {               \
-        Enter(ProxyCall::name, nullptr);                                  \
-        return real_->name arguments;                                     \
-    }
+#define MIRELTH_PROXY_FORWARD_VALUE(name, count) \
+    MIRELTH_COM_DEFINE(DeviceProxy, IDirect3DDevice9, name, count, Enter(ProxyCall::name, nullptr))
 MIRELTH_PROXY_VALUE_METHODS(MIRELTH_PROXY_FORWARD_VALUE)
 #undef MIRELTH_PROXY_FORWARD_VALUE
 
 HRESULT STDMETHODCALLTYPE DeviceProxy::QueryInterface(REFIID id, void** object) {
-    HRESULT failure = S_OK;
-    if (Enter(ProxyCall::QueryInterface, &failure)) return failure;
+    MIRELTH_PROXY_ENTER(this, ProxyCall::QueryInterface);
     if (object == nullptr) return E_POINTER;
     if (id == __uuidof(IUnknown) || id == __uuidof(IDirect3DDevice9)) {
         *object = static_cast<IDirect3DDevice9*>(this);
@@ -297,8 +299,7 @@ ULONG DeviceProxy::Drop() {
 
 HRESULT STDMETHODCALLTYPE
 DeviceProxy::GetCreationParameters(D3DDEVICE_CREATION_PARAMETERS* parameters) {
-    HRESULT failure = S_OK;
-    if (Enter(ProxyCall::GetCreationParameters, &failure)) return failure;
+    MIRELTH_PROXY_ENTER(this, ProxyCall::GetCreationParameters);
     const HRESULT result = real_->GetCreationParameters(parameters);
     if (SUCCEEDED(result) && fakeFlags_) parameters->BehaviorFlags = behaviorFlags_;
     return result;
@@ -308,50 +309,28 @@ HRESULT STDMETHODCALLTYPE DeviceProxy::CreateVertexBuffer(UINT length, DWORD usa
                                                           D3DPOOL pool,
                                                           IDirect3DVertexBuffer9** buffer,
                                                           HANDLE* shared) {
-    HRESULT failure = S_OK;
-    if (Enter(ProxyCall::CreateVertexBuffer, &failure)) return failure;
+    MIRELTH_PROXY_ENTER(this, ProxyCall::CreateVertexBuffer);
     IDirect3DVertexBuffer9* real = nullptr;
     const HRESULT result = real_->CreateVertexBuffer(length, usage, fvf, pool, &real, shared);
-    if (FAILED(result) || real == nullptr) {
-        if (buffer != nullptr) *buffer = real;
-        return result;
-    }
-    auto* wrapper = new ProxyVertexBuffer(this, real, buffers_.size());
-    buffers_.push_back({false, length, usage, fvf, D3DFMT_UNKNOWN, pool,
-                        static_cast<IDirect3DVertexBuffer9*>(wrapper), true,
-                        std::string(length, '\0'), 0, 0});
-    wrappers_.emplace_back(static_cast<IDirect3DVertexBuffer9*>(wrapper), real);
-    *buffer = wrapper;
-    return result;
+    return HandOut<ProxyVertexBuffer>(result, &real, buffer, false, length, usage, fvf,
+                                      D3DFMT_UNKNOWN, pool);
 }
 
 HRESULT STDMETHODCALLTYPE DeviceProxy::CreateIndexBuffer(UINT length, DWORD usage,
                                                          D3DFORMAT format, D3DPOOL pool,
                                                          IDirect3DIndexBuffer9** buffer,
                                                          HANDLE* shared) {
-    HRESULT failure = S_OK;
-    if (Enter(ProxyCall::CreateIndexBuffer, &failure)) return failure;
+    MIRELTH_PROXY_ENTER(this, ProxyCall::CreateIndexBuffer);
     IDirect3DIndexBuffer9* real = nullptr;
     const HRESULT result = real_->CreateIndexBuffer(length, usage, format, pool, &real, shared);
-    if (FAILED(result) || real == nullptr) {
-        if (buffer != nullptr) *buffer = real;
-        return result;
-    }
-    auto* wrapper = new ProxyIndexBuffer(this, real, buffers_.size());
-    buffers_.push_back({true, length, usage, 0, format, pool,
-                        static_cast<IDirect3DIndexBuffer9*>(wrapper), true,
-                        std::string(length, '\0'), 0, 0});
-    wrappers_.emplace_back(static_cast<IDirect3DIndexBuffer9*>(wrapper), real);
-    *buffer = wrapper;
-    return result;
+    return HandOut<ProxyIndexBuffer>(result, &real, buffer, true, length, usage, 0, format, pool);
 }
 
 HRESULT STDMETHODCALLTYPE DeviceProxy::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, INT baseVertex,
                                                             UINT minVertex, UINT vertexCount,
                                                             UINT startIndex,
                                                             UINT primitiveCount) {
-    HRESULT failure = S_OK;
-    if (Enter(ProxyCall::DrawIndexedPrimitive, &failure)) return failure;
+    MIRELTH_PROXY_ENTER(this, ProxyCall::DrawIndexedPrimitive);
     draws_.push_back({type, baseVertex, minVertex, vertexCount, startIndex, primitiveCount});
     return real_->DrawIndexedPrimitive(type, baseVertex, minVertex, vertexCount, startIndex,
                                        primitiveCount);
@@ -362,24 +341,21 @@ HRESULT STDMETHODCALLTYPE DeviceProxy::ProcessVertices(UINT sourceStart, UINT de
                                                        IDirect3DVertexBuffer9* destination,
                                                        IDirect3DVertexDeclaration9* declaration,
                                                        DWORD flags) {
-    HRESULT failure = S_OK;
-    if (Enter(ProxyCall::ProcessVertices, &failure)) return failure;
+    MIRELTH_PROXY_ENTER(this, ProxyCall::ProcessVertices);
     return real_->ProcessVertices(sourceStart, destinationIndex, vertexCount,
                                   Unwrap(destination), declaration, flags);
 }
 
 HRESULT STDMETHODCALLTYPE
 DeviceProxy::SetVertexDeclaration(IDirect3DVertexDeclaration9* declaration) {
-    HRESULT failure = S_OK;
-    if (Enter(ProxyCall::SetVertexDeclaration, &failure)) return failure;
+    MIRELTH_PROXY_ENTER(this, ProxyCall::SetVertexDeclaration);
     declarations_.push_back(declaration);
     return real_->SetVertexDeclaration(declaration);
 }
 
 HRESULT STDMETHODCALLTYPE DeviceProxy::SetStreamSource(UINT stream, IDirect3DVertexBuffer9* buffer,
                                                        UINT offset, UINT stride) {
-    HRESULT failure = S_OK;
-    if (Enter(ProxyCall::SetStreamSource, &failure)) return failure;
+    MIRELTH_PROXY_ENTER(this, ProxyCall::SetStreamSource);
     streamSources_.push_back({stream, buffer, offset, stride});
     return real_->SetStreamSource(stream, Unwrap(buffer), offset, stride);
 }
@@ -387,38 +363,19 @@ HRESULT STDMETHODCALLTYPE DeviceProxy::SetStreamSource(UINT stream, IDirect3DVer
 HRESULT STDMETHODCALLTYPE DeviceProxy::GetStreamSource(UINT stream,
                                                        IDirect3DVertexBuffer9** buffer,
                                                        UINT* offset, UINT* stride) {
-    HRESULT failure = S_OK;
-    if (Enter(ProxyCall::GetStreamSource, &failure)) return failure;
-    const HRESULT result = real_->GetStreamSource(stream, buffer, offset, stride);
-    if (SUCCEEDED(result) && buffer != nullptr && *buffer != nullptr) {
-        if (void* wrapper = WrapperOf(*buffer)) {
-            (*buffer)->Release();
-            *buffer = static_cast<IDirect3DVertexBuffer9*>(wrapper);
-            (*buffer)->AddRef();
-        }
-    }
-    return result;
+    MIRELTH_PROXY_ENTER(this, ProxyCall::GetStreamSource);
+    return Rewrap(real_->GetStreamSource(stream, buffer, offset, stride), buffer);
 }
 
 HRESULT STDMETHODCALLTYPE DeviceProxy::SetIndices(IDirect3DIndexBuffer9* buffer) {
-    HRESULT failure = S_OK;
-    if (Enter(ProxyCall::SetIndices, &failure)) return failure;
+    MIRELTH_PROXY_ENTER(this, ProxyCall::SetIndices);
     indices_.push_back(buffer);
     return real_->SetIndices(Unwrap(buffer));
 }
 
 HRESULT STDMETHODCALLTYPE DeviceProxy::GetIndices(IDirect3DIndexBuffer9** buffer) {
-    HRESULT failure = S_OK;
-    if (Enter(ProxyCall::GetIndices, &failure)) return failure;
-    const HRESULT result = real_->GetIndices(buffer);
-    if (SUCCEEDED(result) && buffer != nullptr && *buffer != nullptr) {
-        if (void* wrapper = WrapperOf(*buffer)) {
-            (*buffer)->Release();
-            *buffer = static_cast<IDirect3DIndexBuffer9*>(wrapper);
-            (*buffer)->AddRef();
-        }
-    }
-    return result;
+    MIRELTH_PROXY_ENTER(this, ProxyCall::GetIndices);
+    return Rewrap(real_->GetIndices(buffer), buffer);
 }
 
 ScopedDeviceProxy::ScopedDeviceProxy()

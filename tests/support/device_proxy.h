@@ -19,225 +19,54 @@
 #include <string>
 #include <vector>
 
-// X(name, result type, parameters, arguments) for every method of IDirect3DDevice9,
-// in three groups by how the proxy handles them.
+#include "support/com_forwarding.h"
+
+// X(name, parameter count) for every method of IDirect3DDevice9, in three groups by how the
+// proxy handles them; the types come from the interface (support/com_forwarding.h).
 
 // Forwarded unchanged; they can fail on request.
 #define MIRELTH_PROXY_FORWARDED_METHODS(X)                                                         \
-    X(TestCooperativeLevel, HRESULT, (), ())                                                       \
-    X(EvictManagedResources, HRESULT, (), ())                                                      \
-    X(GetDirect3D, HRESULT, (IDirect3D9** direct3d), (direct3d))                                   \
-    X(GetDeviceCaps, HRESULT, (D3DCAPS9* caps), (caps))                                            \
-    X(GetDisplayMode, HRESULT, (UINT swapChain, D3DDISPLAYMODE* mode), (swapChain, mode))          \
-    X(SetCursorProperties, HRESULT, (UINT x, UINT y, IDirect3DSurface9* bitmap), (x, y, bitmap))   \
-    X(CreateAdditionalSwapChain, HRESULT,                                                          \
-      (D3DPRESENT_PARAMETERS* parameters, IDirect3DSwapChain9** swapChain),                        \
-      (parameters, swapChain))                                                                     \
-    X(GetSwapChain, HRESULT, (UINT index, IDirect3DSwapChain9** swapChain), (index, swapChain))    \
-    X(Reset, HRESULT, (D3DPRESENT_PARAMETERS* parameters), (parameters))                           \
-    X(Present, HRESULT,                                                                            \
-      (const RECT* source, const RECT* destination, HWND window, const RGNDATA* dirty),            \
-      (source, destination, window, dirty))                                                        \
-    X(GetBackBuffer, HRESULT,                                                                      \
-      (UINT swapChain, UINT index, D3DBACKBUFFER_TYPE type, IDirect3DSurface9** surface),          \
-      (swapChain, index, type, surface))                                                           \
-    X(GetRasterStatus, HRESULT, (UINT swapChain, D3DRASTER_STATUS* status), (swapChain, status))   \
-    X(SetDialogBoxMode, HRESULT, (WINBOOL enable), (enable))                                       \
-    X(CreateTexture, HRESULT,                                                                      \
-      (UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format, D3DPOOL pool,          \
-       IDirect3DTexture9** texture, HANDLE* shared),                                               \
-      (width, height, levels, usage, format, pool, texture, shared))                               \
-    X(CreateVolumeTexture, HRESULT,                                                                \
-      (UINT width, UINT height, UINT depth, UINT levels, DWORD usage, D3DFORMAT format,            \
-       D3DPOOL pool, IDirect3DVolumeTexture9** texture, HANDLE* shared),                           \
-      (width, height, depth, levels, usage, format, pool, texture, shared))                        \
-    X(CreateCubeTexture, HRESULT,                                                                  \
-      (UINT edge, UINT levels, DWORD usage, D3DFORMAT format, D3DPOOL pool,                        \
-       IDirect3DCubeTexture9** texture, HANDLE* shared),                                           \
-      (edge, levels, usage, format, pool, texture, shared))                                        \
-    X(CreateRenderTarget, HRESULT,                                                                 \
-      (UINT width, UINT height, D3DFORMAT format, D3DMULTISAMPLE_TYPE multiSample,                 \
-       DWORD quality, WINBOOL lockable, IDirect3DSurface9** surface, HANDLE* shared),              \
-      (width, height, format, multiSample, quality, lockable, surface, shared))                    \
-    X(CreateDepthStencilSurface, HRESULT,                                                          \
-      (UINT width, UINT height, D3DFORMAT format, D3DMULTISAMPLE_TYPE multiSample,                 \
-       DWORD quality, WINBOOL discard, IDirect3DSurface9** surface, HANDLE* shared),               \
-      (width, height, format, multiSample, quality, discard, surface, shared))                     \
-    X(UpdateSurface, HRESULT,                                                                      \
-      (IDirect3DSurface9* source, const RECT* sourceRect, IDirect3DSurface9* destination,          \
-       const POINT* destinationPoint),                                                             \
-      (source, sourceRect, destination, destinationPoint))                                         \
-    X(UpdateTexture, HRESULT,                                                                      \
-      (IDirect3DBaseTexture9* source, IDirect3DBaseTexture9* destination),                         \
-      (source, destination))                                                                       \
-    X(GetRenderTargetData, HRESULT,                                                                \
-      (IDirect3DSurface9* renderTarget, IDirect3DSurface9* destination),                           \
-      (renderTarget, destination))                                                                 \
-    X(GetFrontBufferData, HRESULT, (UINT swapChain, IDirect3DSurface9* destination),               \
-      (swapChain, destination))                                                                    \
-    X(StretchRect, HRESULT,                                                                        \
-      (IDirect3DSurface9* source, const RECT* sourceRect, IDirect3DSurface9* destination,          \
-       const RECT* destinationRect, D3DTEXTUREFILTERTYPE filter),                                  \
-      (source, sourceRect, destination, destinationRect, filter))                                  \
-    X(ColorFill, HRESULT, (IDirect3DSurface9* surface, const RECT* rect, D3DCOLOR color),          \
-      (surface, rect, color))                                                                      \
-    X(CreateOffscreenPlainSurface, HRESULT,                                                        \
-      (UINT width, UINT height, D3DFORMAT format, D3DPOOL pool, IDirect3DSurface9** surface,       \
-       HANDLE* shared),                                                                            \
-      (width, height, format, pool, surface, shared))                                              \
-    X(SetRenderTarget, HRESULT, (DWORD index, IDirect3DSurface9* surface), (index, surface))       \
-    X(GetRenderTarget, HRESULT, (DWORD index, IDirect3DSurface9** surface), (index, surface))      \
-    X(SetDepthStencilSurface, HRESULT, (IDirect3DSurface9* surface), (surface))                    \
-    X(GetDepthStencilSurface, HRESULT, (IDirect3DSurface9** surface), (surface))                   \
-    X(BeginScene, HRESULT, (), ())                                                                 \
-    X(EndScene, HRESULT, (), ())                                                                   \
-    X(Clear, HRESULT,                                                                              \
-      (DWORD rectCount, const D3DRECT* rects, DWORD flags, D3DCOLOR color, float z,                \
-       DWORD stencil),                                                                             \
-      (rectCount, rects, flags, color, z, stencil))                                                \
-    X(SetTransform, HRESULT, (D3DTRANSFORMSTATETYPE state, const D3DMATRIX* matrix),               \
-      (state, matrix))                                                                             \
-    X(GetTransform, HRESULT, (D3DTRANSFORMSTATETYPE state, D3DMATRIX* matrix), (state, matrix))    \
-    X(MultiplyTransform, HRESULT, (D3DTRANSFORMSTATETYPE state, const D3DMATRIX* matrix),          \
-      (state, matrix))                                                                             \
-    X(SetViewport, HRESULT, (const D3DVIEWPORT9* viewport), (viewport))                            \
-    X(GetViewport, HRESULT, (D3DVIEWPORT9* viewport), (viewport))                                  \
-    X(SetMaterial, HRESULT, (const D3DMATERIAL9* material), (material))                            \
-    X(GetMaterial, HRESULT, (D3DMATERIAL9* material), (material))                                  \
-    X(SetLight, HRESULT, (DWORD index, const D3DLIGHT9* light), (index, light))                    \
-    X(GetLight, HRESULT, (DWORD index, D3DLIGHT9* light), (index, light))                          \
-    X(LightEnable, HRESULT, (DWORD index, WINBOOL enable), (index, enable))                        \
-    X(GetLightEnable, HRESULT, (DWORD index, WINBOOL* enable), (index, enable))                    \
-    X(SetClipPlane, HRESULT, (DWORD index, const float* plane), (index, plane))                    \
-    X(GetClipPlane, HRESULT, (DWORD index, float* plane), (index, plane))                          \
-    X(SetRenderState, HRESULT, (D3DRENDERSTATETYPE state, DWORD value), (state, value))            \
-    X(GetRenderState, HRESULT, (D3DRENDERSTATETYPE state, DWORD* value), (state, value))           \
-    X(CreateStateBlock, HRESULT, (D3DSTATEBLOCKTYPE type, IDirect3DStateBlock9** block),           \
-      (type, block))                                                                               \
-    X(BeginStateBlock, HRESULT, (), ())                                                            \
-    X(EndStateBlock, HRESULT, (IDirect3DStateBlock9** block), (block))                             \
-    X(SetClipStatus, HRESULT, (const D3DCLIPSTATUS9* status), (status))                            \
-    X(GetClipStatus, HRESULT, (D3DCLIPSTATUS9* status), (status))                                  \
-    X(GetTexture, HRESULT, (DWORD stage, IDirect3DBaseTexture9** texture), (stage, texture))       \
-    X(SetTexture, HRESULT, (DWORD stage, IDirect3DBaseTexture9* texture), (stage, texture))        \
-    X(GetTextureStageState, HRESULT,                                                               \
-      (DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD* value), (stage, type, value))            \
-    X(SetTextureStageState, HRESULT,                                                               \
-      (DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD value), (stage, type, value))             \
-    X(GetSamplerState, HRESULT, (DWORD sampler, D3DSAMPLERSTATETYPE type, DWORD* value),           \
-      (sampler, type, value))                                                                      \
-    X(SetSamplerState, HRESULT, (DWORD sampler, D3DSAMPLERSTATETYPE type, DWORD value),            \
-      (sampler, type, value))                                                                      \
-    X(ValidateDevice, HRESULT, (DWORD* passes), (passes))                                          \
-    X(SetPaletteEntries, HRESULT, (UINT palette, const PALETTEENTRY* entries), (palette, entries)) \
-    X(GetPaletteEntries, HRESULT, (UINT palette, PALETTEENTRY* entries), (palette, entries))       \
-    X(SetCurrentTexturePalette, HRESULT, (UINT palette), (palette))                                \
-    X(GetCurrentTexturePalette, HRESULT, (UINT* palette), (palette))                               \
-    X(SetScissorRect, HRESULT, (const RECT* rect), (rect))                                         \
-    X(GetScissorRect, HRESULT, (RECT* rect), (rect))                                               \
-    X(SetSoftwareVertexProcessing, HRESULT, (WINBOOL software), (software))                        \
-    X(SetNPatchMode, HRESULT, (float segments), (segments))                                        \
-    X(DrawPrimitive, HRESULT, (D3DPRIMITIVETYPE type, UINT startVertex, UINT primitiveCount),      \
-      (type, startVertex, primitiveCount))                                                         \
-    X(DrawPrimitiveUP, HRESULT,                                                                    \
-      (D3DPRIMITIVETYPE type, UINT primitiveCount, const void* data, UINT stride),                 \
-      (type, primitiveCount, data, stride))                                                        \
-    X(DrawIndexedPrimitiveUP, HRESULT,                                                             \
-      (D3DPRIMITIVETYPE type, UINT minVertex, UINT vertexCount, UINT primitiveCount,               \
-       const void* indexData, D3DFORMAT indexFormat, const void* data, UINT stride),               \
-      (type, minVertex, vertexCount, primitiveCount, indexData, indexFormat, data, stride))        \
-    X(CreateVertexDeclaration, HRESULT,                                                            \
-      (const D3DVERTEXELEMENT9* elements, IDirect3DVertexDeclaration9** declaration),              \
-      (elements, declaration))                                                                     \
-    X(GetVertexDeclaration, HRESULT, (IDirect3DVertexDeclaration9** declaration), (declaration))   \
-    X(SetFVF, HRESULT, (DWORD fvf), (fvf))                                                         \
-    X(GetFVF, HRESULT, (DWORD* fvf), (fvf))                                                        \
-    X(CreateVertexShader, HRESULT, (const DWORD* code, IDirect3DVertexShader9** shader),           \
-      (code, shader))                                                                              \
-    X(SetVertexShader, HRESULT, (IDirect3DVertexShader9* shader), (shader))                        \
-    X(GetVertexShader, HRESULT, (IDirect3DVertexShader9** shader), (shader))                       \
-    X(SetVertexShaderConstantF, HRESULT, (UINT start, const float* data, UINT count),              \
-      (start, data, count))                                                                        \
-    X(GetVertexShaderConstantF, HRESULT, (UINT start, float* data, UINT count),                    \
-      (start, data, count))                                                                        \
-    X(SetVertexShaderConstantI, HRESULT, (UINT start, const int* data, UINT count),                \
-      (start, data, count))                                                                        \
-    X(GetVertexShaderConstantI, HRESULT, (UINT start, int* data, UINT count),                      \
-      (start, data, count))                                                                        \
-    X(SetVertexShaderConstantB, HRESULT, (UINT start, const WINBOOL* data, UINT count),            \
-      (start, data, count))                                                                        \
-    X(GetVertexShaderConstantB, HRESULT, (UINT start, WINBOOL* data, UINT count),                  \
-      (start, data, count))                                                                        \
-    X(SetStreamSourceFreq, HRESULT, (UINT stream, UINT divider), (stream, divider))                \
-    X(GetStreamSourceFreq, HRESULT, (UINT stream, UINT* divider), (stream, divider))               \
-    X(CreatePixelShader, HRESULT, (const DWORD* code, IDirect3DPixelShader9** shader),             \
-      (code, shader))                                                                              \
-    X(SetPixelShader, HRESULT, (IDirect3DPixelShader9* shader), (shader))                          \
-    X(GetPixelShader, HRESULT, (IDirect3DPixelShader9** shader), (shader))                         \
-    X(SetPixelShaderConstantF, HRESULT, (UINT start, const float* data, UINT count),               \
-      (start, data, count))                                                                        \
-    X(GetPixelShaderConstantF, HRESULT, (UINT start, float* data, UINT count),                     \
-      (start, data, count))                                                                        \
-    X(SetPixelShaderConstantI, HRESULT, (UINT start, const int* data, UINT count),                 \
-      (start, data, count))                                                                        \
-    X(GetPixelShaderConstantI, HRESULT, (UINT start, int* data, UINT count), (start, data, count)) \
-    X(SetPixelShaderConstantB, HRESULT, (UINT start, const WINBOOL* data, UINT count),             \
-      (start, data, count))                                                                        \
-    X(GetPixelShaderConstantB, HRESULT, (UINT start, WINBOOL* data, UINT count),                   \
-      (start, data, count))                                                                        \
-    X(DrawRectPatch, HRESULT,                                                                      \
-      (UINT handle, const float* segments, const D3DRECTPATCH_INFO* info),                         \
-      (handle, segments, info))                                                                    \
-    X(DrawTriPatch, HRESULT, (UINT handle, const float* segments, const D3DTRIPATCH_INFO* info),   \
-      (handle, segments, info))                                                                    \
-    X(DeletePatch, HRESULT, (UINT handle), (handle))                                               \
-    X(CreateQuery, HRESULT, (D3DQUERYTYPE type, IDirect3DQuery9** query), (type, query))
+    X(TestCooperativeLevel, 0) X(EvictManagedResources, 0) X(GetDirect3D, 1) X(GetDeviceCaps, 1) \
+    X(GetDisplayMode, 2) X(SetCursorProperties, 3) X(CreateAdditionalSwapChain, 2)               \
+    X(GetSwapChain, 2) X(Reset, 1) X(Present, 4) X(GetBackBuffer, 4) X(GetRasterStatus, 2)       \
+    X(SetDialogBoxMode, 1) X(CreateTexture, 8) X(CreateVolumeTexture, 9) X(CreateCubeTexture, 7) \
+    X(CreateRenderTarget, 8) X(CreateDepthStencilSurface, 8) X(UpdateSurface, 4)                 \
+    X(UpdateTexture, 2) X(GetRenderTargetData, 2) X(GetFrontBufferData, 2) X(StretchRect, 5)     \
+    X(ColorFill, 3) X(CreateOffscreenPlainSurface, 6) X(SetRenderTarget, 2)                      \
+    X(GetRenderTarget, 2) X(SetDepthStencilSurface, 1) X(GetDepthStencilSurface, 1)              \
+    X(BeginScene, 0) X(EndScene, 0) X(Clear, 6) X(SetTransform, 2) X(GetTransform, 2)            \
+    X(MultiplyTransform, 2) X(SetViewport, 1) X(GetViewport, 1) X(SetMaterial, 1)                \
+    X(GetMaterial, 1) X(SetLight, 2) X(GetLight, 2) X(LightEnable, 2) X(GetLightEnable, 2)       \
+    X(SetClipPlane, 2) X(GetClipPlane, 2) X(SetRenderState, 2) X(GetRenderState, 2)              \
+    X(CreateStateBlock, 2) X(BeginStateBlock, 0) X(EndStateBlock, 1) X(SetClipStatus, 1)         \
+    X(GetClipStatus, 1) X(GetTexture, 2) X(SetTexture, 2) X(GetTextureStageState, 3)             \
+    X(SetTextureStageState, 3) X(GetSamplerState, 3) X(SetSamplerState, 3) X(ValidateDevice, 1)  \
+    X(SetPaletteEntries, 2) X(GetPaletteEntries, 2) X(SetCurrentTexturePalette, 1)               \
+    X(GetCurrentTexturePalette, 1) X(SetScissorRect, 1) X(GetScissorRect, 1)                     \
+    X(SetSoftwareVertexProcessing, 1) X(SetNPatchMode, 1) X(DrawPrimitive, 3)                    \
+    X(DrawPrimitiveUP, 4) X(DrawIndexedPrimitiveUP, 8) X(CreateVertexDeclaration, 2)             \
+    X(GetVertexDeclaration, 1) X(SetFVF, 1) X(GetFVF, 1) X(CreateVertexShader, 2)                \
+    X(SetVertexShader, 1) X(GetVertexShader, 1) X(SetVertexShaderConstantF, 3)                   \
+    X(GetVertexShaderConstantF, 3) X(SetVertexShaderConstantI, 3) X(GetVertexShaderConstantI, 3) \
+    X(SetVertexShaderConstantB, 3) X(GetVertexShaderConstantB, 3) X(SetStreamSourceFreq, 2)      \
+    X(GetStreamSourceFreq, 2) X(CreatePixelShader, 2) X(SetPixelShader, 1) X(GetPixelShader, 1)  \
+    X(SetPixelShaderConstantF, 3) X(GetPixelShaderConstantF, 3) X(SetPixelShaderConstantI, 3)    \
+    X(GetPixelShaderConstantI, 3) X(SetPixelShaderConstantB, 3) X(GetPixelShaderConstantB, 3)    \
+    X(DrawRectPatch, 3) X(DrawTriPatch, 3) X(DeletePatch, 1) X(CreateQuery, 2)
 
 // Forwarded unchanged; they return no HRESULT, so they cannot fail.
 #define MIRELTH_PROXY_VALUE_METHODS(X)                                                             \
-    X(GetAvailableTextureMem, UINT, (), ())                                                        \
-    X(SetCursorPosition, void, (int x, int y, DWORD flags), (x, y, flags))                         \
-    X(ShowCursor, WINBOOL, (WINBOOL show), (show))                                                 \
-    X(GetNumberOfSwapChains, UINT, (), ())                                                         \
-    X(SetGammaRamp, void, (UINT swapChain, DWORD flags, const D3DGAMMARAMP* ramp),                 \
-      (swapChain, flags, ramp))                                                                    \
-    X(GetGammaRamp, void, (UINT swapChain, D3DGAMMARAMP* ramp), (swapChain, ramp))                 \
-    X(GetSoftwareVertexProcessing, WINBOOL, (), ())                                                \
-    X(GetNPatchMode, float, (), ())
+    X(GetAvailableTextureMem, 0) X(SetCursorPosition, 3) X(ShowCursor, 1)                         \
+    X(GetNumberOfSwapChains, 0) X(SetGammaRamp, 3) X(GetGammaRamp, 2)                             \
+    X(GetSoftwareVertexProcessing, 0) X(GetNPatchMode, 0)
 
 // Written out by hand: they record arguments, wrap or unwrap buffers, or keep the
 // proxy's own reference count. All but AddRef and Release can fail on request.
 #define MIRELTH_PROXY_OWN_METHODS(X)                                                               \
-    X(QueryInterface, HRESULT, (REFIID id, void** object), (id, object))                           \
-    X(AddRef, ULONG, (), ())                                                                       \
-    X(Release, ULONG, (), ())                                                                      \
-    X(GetCreationParameters, HRESULT, (D3DDEVICE_CREATION_PARAMETERS* parameters), (parameters))   \
-    X(CreateVertexBuffer, HRESULT,                                                                 \
-      (UINT length, DWORD usage, DWORD fvf, D3DPOOL pool, IDirect3DVertexBuffer9** buffer,         \
-       HANDLE* shared),                                                                            \
-      (length, usage, fvf, pool, buffer, shared))                                                  \
-    X(CreateIndexBuffer, HRESULT,                                                                  \
-      (UINT length, DWORD usage, D3DFORMAT format, D3DPOOL pool, IDirect3DIndexBuffer9** buffer,   \
-       HANDLE* shared),                                                                            \
-      (length, usage, format, pool, buffer, shared))                                               \
-    X(DrawIndexedPrimitive, HRESULT,                                                               \
-      (D3DPRIMITIVETYPE type, INT baseVertex, UINT minVertex, UINT vertexCount,                    \
-       UINT startIndex, UINT primitiveCount),                                                      \
-      (type, baseVertex, minVertex, vertexCount, startIndex, primitiveCount))                      \
-    X(ProcessVertices, HRESULT,                                                                    \
-      (UINT sourceStart, UINT destinationIndex, UINT vertexCount,                                  \
-       IDirect3DVertexBuffer9* destination, IDirect3DVertexDeclaration9* declaration,              \
-       DWORD flags),                                                                               \
-      (sourceStart, destinationIndex, vertexCount, destination, declaration, flags))               \
-    X(SetVertexDeclaration, HRESULT, (IDirect3DVertexDeclaration9* declaration), (declaration))    \
-    X(SetStreamSource, HRESULT,                                                                    \
-      (UINT stream, IDirect3DVertexBuffer9* buffer, UINT offset, UINT stride),                     \
-      (stream, buffer, offset, stride))                                                            \
-    X(GetStreamSource, HRESULT,                                                                    \
-      (UINT stream, IDirect3DVertexBuffer9** buffer, UINT* offset, UINT* stride),                  \
-      (stream, buffer, offset, stride))                                                            \
-    X(SetIndices, HRESULT, (IDirect3DIndexBuffer9* buffer), (buffer))                              \
-    X(GetIndices, HRESULT, (IDirect3DIndexBuffer9** buffer), (buffer))
+    X(QueryInterface, 2) X(AddRef, 0) X(Release, 0) X(GetCreationParameters, 1)                   \
+    X(CreateVertexBuffer, 6) X(CreateIndexBuffer, 6) X(DrawIndexedPrimitive, 6)                   \
+    X(ProcessVertices, 6) X(SetVertexDeclaration, 1) X(SetStreamSource, 4) X(GetStreamSource, 4)  \
+    X(SetIndices, 1) X(GetIndices, 1)
 
 // Calls on the buffers that the proxy wraps.
 #define MIRELTH_PROXY_BUFFER_CALLS(X)                                                              \
@@ -246,7 +75,7 @@
 
 // Every call the proxy sees, by name: ProxyCall::CreateVertexBuffer, ...
 enum class ProxyCall {
-#define MIRELTH_PROXY_ENUM_METHOD(name, result, parameters, arguments) name,
+#define MIRELTH_PROXY_ENUM_METHOD(name, count) name,
 #define MIRELTH_PROXY_ENUM_NAME(name) name,
     MIRELTH_PROXY_FORWARDED_METHODS(MIRELTH_PROXY_ENUM_METHOD)
     MIRELTH_PROXY_VALUE_METHODS(MIRELTH_PROXY_ENUM_METHOD)
@@ -327,8 +156,7 @@ public:
     const std::vector<Buffer>& Buffers() const { return buffers_; }
     unsigned LiveBuffers() const;
 
-#define MIRELTH_PROXY_DECLARE(name, result, parameters, arguments)                                 \
-    result STDMETHODCALLTYPE name parameters override;
+#define MIRELTH_PROXY_DECLARE(name, count) MIRELTH_COM_DECLARE(IDirect3DDevice9, name, count)
     MIRELTH_PROXY_FORWARDED_METHODS(MIRELTH_PROXY_DECLARE)
     MIRELTH_PROXY_VALUE_METHODS(MIRELTH_PROXY_DECLARE)
     MIRELTH_PROXY_OWN_METHODS(MIRELTH_PROXY_DECLARE)
@@ -341,9 +169,16 @@ private:
     ~DeviceProxy();
     // Counts and logs the call and runs its actions; true (with the result) when it must fail.
     bool Enter(ProxyCall call, HRESULT* failure);
-    IDirect3DVertexBuffer9* Unwrap(IDirect3DVertexBuffer9* buffer) const;
-    IDirect3DIndexBuffer9* Unwrap(IDirect3DIndexBuffer9* buffer) const;
-    void* WrapperOf(void* real) const;
+    // The real buffer behind a wrapper (others pass unchanged), and back for what the device
+    // hands out.
+    template <class Face>
+    Face* Unwrap(Face* buffer) const;
+    template <class Face>
+    HRESULT Rewrap(HRESULT result, Face** buffer) const;
+    // A new buffer's wrapper in *buffer, recorded in buffers_.
+    template <class Wrapper, class Face>
+    HRESULT HandOut(HRESULT result, Face* const* real, Face** buffer, bool isIndex, UINT length,
+                    DWORD usage, DWORD fvf, D3DFORMAT format, D3DPOOL pool);
     // Drops a reference without logging a call: buffers hold the proxy as real buffers
     // hold their device, and that is no call of the program's.
     ULONG Drop();

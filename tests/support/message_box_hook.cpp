@@ -1,5 +1,7 @@
 #include "support/message_box_hook.h"
 
+#include <gtest/gtest.h>
+
 namespace {
 MessageBoxHook* activeHook = nullptr;
 
@@ -189,4 +191,13 @@ const char* IconName(UINT icon) {
         case 0: return "none";
         default: return "other";
     }
+}
+
+void ExpectBox(const SeenMessageBox& box, const std::string& caption, const std::string& text,
+               HWND owner, const char* icon) {
+    EXPECT_EQ(box.caption, caption);
+    EXPECT_EQ(box.text, text) << caption;
+    EXPECT_EQ(box.owner, owner) << caption;
+    EXPECT_STREQ(IconName(box.icon), icon) << caption;
+    EXPECT_EQ(box.buttons, static_cast<UINT>(MB_OK)) << caption;
 }

@@ -78,3 +78,6 @@ private:
 
 // "error", "warning", ... for readable assertion messages.
 const char* IconName(UINT icon);
+// Checks one box: caption, text, owner, icon ("error", "warning", ...) and a single OK button.
+void ExpectBox(const SeenMessageBox& box, const std::string& caption, const std::string& text,
+               HWND owner, const char* icon = "error");

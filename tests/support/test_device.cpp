@@ -101,3 +101,11 @@ bool ColorsNear(uint32_t a, uint32_t b, int tolerance) {
     }
     return true;
 }
+
+void DeviceTest::ExpectOneBox(const std::string& caption, const std::string& text,
+                              const char* icon) {
+    std::string seen;
+    for (const SeenMessageBox& box : boxes_.Boxes()) seen += "\n  " + box.caption + " | " + box.text;
+    ASSERT_EQ(boxes_.Boxes().size(), 1u) << "boxes seen:" << seen;
+    ExpectBox(boxes_.Boxes()[0], caption, text, window_, icon);
+}

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "graphics/graphics.h"
@@ -23,6 +24,9 @@ protected:
     std::vector<uint32_t> ReadBackBuffer();
     // Reference count of the device as it stands.
     ULONG DeviceReferences();
+    // Exactly one box was shown, owned by the window, and it is this one (ExpectBox).
+    void ExpectOneBox(const std::string& caption, const std::string& text,
+                      const char* icon = "error");
 
     MessageBoxHook boxes_;
 

@@ -11,7 +11,7 @@
 #include "graphics/graphics.h"
 #include "graphics/scene.h"
 #include "platform/windows_error.h"
-#include "program_test.h"
+#include "support/program_test.h"
 
 namespace {
 const char DestroyFailure[] = "Windows failed to destroy the main window: ";
@@ -167,8 +167,8 @@ TEST_F(ShutdownTest, WindowThatCannotBeDestroyedLeavesGraphicsAlone) {
     ApplicationState.mainWindow = stale;
     ExpectShutdownLeavesGraphics(0);
     ASSERT_EQ(boxes_.Boxes().size(), 1u) << Describe(boxes_.Boxes());
-    ExpectErrorBox(boxes_.Boxes()[0], "Couldn't Destroy Main Window",
-                   DestroyFailureText(stale), nullptr);
+    ExpectBox(boxes_.Boxes()[0], "Couldn't Destroy Main Window",
+              DestroyFailureText(stale), nullptr);
     EXPECT_EQ(ApplicationState.mainWindow, stale) << "left unchanged";
     EXPECT_FALSE(ClassRegistered()) << "unregistering is still tried";
     ExpectProcessEndReleasesTheScene();
@@ -181,10 +181,10 @@ TEST_F(ShutdownTest, WindowAndClassThatCannotGoLeaveGraphicsAlone) {
     ApplicationState.mainWindow = stale;
     ExpectShutdownLeavesGraphics(1);
     ASSERT_EQ(boxes_.Boxes().size(), 2u) << Describe(boxes_.Boxes());
-    ExpectErrorBox(boxes_.Boxes()[0], "Couldn't Destroy Main Window",
-                   DestroyFailureText(stale), nullptr);
-    ExpectErrorBox(boxes_.Boxes()[1], "Couldn't Unregister Main Window Class",
-                   UnregisterFailure + FormatWindowsError(ERROR_CLASS_HAS_WINDOWS), nullptr);
+    ExpectBox(boxes_.Boxes()[0], "Couldn't Destroy Main Window",
+              DestroyFailureText(stale), nullptr);
+    ExpectBox(boxes_.Boxes()[1], "Couldn't Unregister Main Window Class",
+              UnregisterFailure + FormatWindowsError(ERROR_CLASS_HAS_WINDOWS), nullptr);
     EXPECT_TRUE(ClassRegistered());
     ExpectProcessEndReleasesTheScene();
     DestroyWindow(window_);
@@ -199,8 +199,8 @@ TEST_F(ShutdownTest, ClassThatCannotBeUnregisteredLeavesGraphicsAlone) {
     ApplicationState.mainWindow = nullptr;
     ExpectShutdownLeavesGraphics(0);
     ASSERT_EQ(boxes_.Boxes().size(), 1u) << Describe(boxes_.Boxes());
-    ExpectErrorBox(boxes_.Boxes()[0], "Couldn't Unregister Main Window Class",
-                   UnregisterFailure + FormatWindowsError(ERROR_CLASS_HAS_WINDOWS), nullptr);
+    ExpectBox(boxes_.Boxes()[0], "Couldn't Unregister Main Window Class",
+              UnregisterFailure + FormatWindowsError(ERROR_CLASS_HAS_WINDOWS), nullptr);
     EXPECT_TRUE(ClassRegistered());
     ExpectProcessEndReleasesTheScene();
     DestroyWindow(other);

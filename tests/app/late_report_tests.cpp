@@ -9,9 +9,9 @@
 
 #include "app/application.h"
 #include "app/main_window.h"
-#include "direct3d_seam.h"
+#include "support/direct3d_seam.h"
 #include "graphics/graphics.h"
-#include "program_test.h"
+#include "support/program_test.h"
 #include "support/import_hook.h"
 
 namespace {

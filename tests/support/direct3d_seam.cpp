@@ -1,4 +1,4 @@
-#include "direct3d_seam.h"
+#include "support/direct3d_seam.h"
 
 #include <windows.h>
 

@@ -1,4 +1,4 @@
-#include "report_text.h"
+#include "support/campaign/report_text.h"
 
 #include <cctype>
 

@@ -17,7 +17,7 @@
 #include "support/import_hook.h"
 #include "support/temp_folder.h"
 #include "support/test_device.h"
-#include "../../material/material_test_support.h"
+#include "material_test_support.h"
 
 namespace {
 struct Failure {
@@ -223,64 +223,55 @@ protected:
         }
         // After a failed close the loader frees the block that the reader kept.
         ExpectBlockGone(*failure, use, contents.size());
-        ExpectOneErrorBox(kind.caption, DescriptionOf(*failure, path, contents.size()));
+        ExpectOneBox(kind.caption, DescriptionOf(*failure, path, contents.size()));
         return loaded;
     }
 
-    void ExpectOneErrorBox(const std::string& caption, const std::string& text) {
-        ASSERT_EQ(boxes_.Boxes().size(), 1u);
-        const SeenMessageBox& box = boxes_.Boxes()[0];
-        EXPECT_EQ(box.caption, caption);
-        EXPECT_EQ(box.text, text);
-        EXPECT_EQ(box.owner, Window());
-        EXPECT_STREQ(IconName(box.icon), "error");
-        EXPECT_EQ(box.buttons, static_cast<UINT>(MB_OK));
+    // The load with the hooks alone makes the shader (`made` checks it); with each failure
+    // it fails, and `left` checks what the material kept.
+    template <class Made, class Left>
+    void ExpectEachFailure(const Kind& kind, Made made, Left left) {
+        {
+            SCOPED_TRACE("no failure");
+            Material material;
+            EXPECT_TRUE(LoadWith(kind, nullptr, &material)) << "the hooks alone change nothing";
+            made(material);
+        }
+        for (const Failure& failure : Failures) {
+            SCOPED_TRACE(failure.name);
+            boxes_.Clear();
+            Material material;
+            material.samplerIndex = 3;
+            EXPECT_FALSE(LoadWith(kind, &failure, &material));
+            left(material);
+        }
     }
 
     TempFolder folder_;
 };
 
 TEST_F(ShaderLoadFailureTest, FragmentShaderReadFailuresAreReportedAndCreateNothing) {
-    const Kind fragment = {"fragment", "No Fragment Shader", StandardFragmentShaderPath,
-                           &Material::fragmentShaderPath, &Material::LoadFragmentShader};
-    {
-        SCOPED_TRACE("no failure");
-        Material material;
-        EXPECT_TRUE(LoadWith(fragment, nullptr, &material)) << "the hooks alone change nothing";
-        EXPECT_NE(material.fragmentShader, nullptr);
-    }
-    for (const Failure& failure : Failures) {
-        SCOPED_TRACE(failure.name);
-        boxes_.Clear();
-        Material material;
-        material.samplerIndex = 3;
-        EXPECT_FALSE(LoadWith(fragment, &failure, &material));
-        EXPECT_EQ(material.fragmentShader, nullptr);
-        EXPECT_EQ(material.fragmentConstantTable, nullptr);
-        EXPECT_EQ(material.colorModifierHandle, nullptr);
-        EXPECT_EQ(material.samplerIndex, 3u);
-    }
+    ExpectEachFailure({"fragment", "No Fragment Shader", StandardFragmentShaderPath,
+                       &Material::fragmentShaderPath, &Material::LoadFragmentShader},
+                      [](const Material& made) { EXPECT_NE(made.fragmentShader, nullptr); },
+                      [](const Material& left) {
+                          EXPECT_EQ(left.fragmentShader, nullptr);
+                          EXPECT_EQ(left.fragmentConstantTable, nullptr);
+                          EXPECT_EQ(left.colorModifierHandle, nullptr);
+                          EXPECT_EQ(left.samplerIndex, 3u);
+                      });
 }
 
 TEST_F(ShaderLoadFailureTest, VertexShaderReadFailuresAreReportedAndCreateNothing) {
-    const Kind vertex = {"vertex", "No Vertex Shader", StandardVertexShaderPath,
-                         &Material::vertexShaderPath, &Material::LoadVertexShader};
-    {
-        SCOPED_TRACE("no failure");
-        Material material;
-        EXPECT_TRUE(LoadWith(vertex, nullptr, &material)) << "the hooks alone change nothing";
-        EXPECT_NE(material.vertexShader, nullptr);
-    }
-    for (const Failure& failure : Failures) {
-        SCOPED_TRACE(failure.name);
-        boxes_.Clear();
-        Material material;
-        EXPECT_FALSE(LoadWith(vertex, &failure, &material));
-        EXPECT_EQ(material.vertexShader, nullptr);
-        EXPECT_EQ(material.vertexConstantTable, nullptr);
-        EXPECT_EQ(material.worldToViewHandle, nullptr);
-        EXPECT_EQ(material.viewToScreenHandle, nullptr);
-        EXPECT_EQ(material.modelToWorldHandle, nullptr);
-    }
+    ExpectEachFailure({"vertex", "No Vertex Shader", StandardVertexShaderPath,
+                       &Material::vertexShaderPath, &Material::LoadVertexShader},
+                      [](const Material& made) { EXPECT_NE(made.vertexShader, nullptr); },
+                      [](const Material& left) {
+                          EXPECT_EQ(left.vertexShader, nullptr);
+                          EXPECT_EQ(left.vertexConstantTable, nullptr);
+                          EXPECT_EQ(left.worldToViewHandle, nullptr);
+                          EXPECT_EQ(left.viewToScreenHandle, nullptr);
+                          EXPECT_EQ(left.modelToWorldHandle, nullptr);
+                      });
 }
 }  // namespace

@@ -1,10 +1,10 @@
 // Direct3D failing at start: no interface, or an interface that makes no device. Each shows
 // its own box, loads no asset, and leaves nothing behind, since the process then ends.
 #include "app/application.h"
-#include "direct3d_seam.h"
+#include "support/direct3d_seam.h"
 #include "graphics/graphics.h"
 #include "graphics/scene.h"
-#include "program_test.h"
+#include "support/program_test.h"
 
 namespace {
 class GraphicsStartFailureTest : public ProgramTest {
@@ -41,8 +41,8 @@ TEST_F(GraphicsStartFailureTest, NoInterfaceShowsItsBoxOwnedByTheWindowAndLoadsN
     EXPECT_EQ(Seam().calls, 1u);
     EXPECT_EQ(Seam().sdkVersion, 32u);
     ASSERT_EQ(boxes_.Boxes().size(), 1u) << Describe(boxes_.Boxes());
-    ExpectErrorBox(boxes_.Boxes()[0], "No D3D9 Interface",
-                   "DirectX failed to create a Direct3D9 interface", ApplicationState.mainWindow);
+    ExpectBox(boxes_.Boxes()[0], "No D3D9 Interface",
+              "DirectX failed to create a Direct3D9 interface", ApplicationState.mainWindow);
     EXPECT_EQ(Interface(), nullptr);
     ExpectNothingLoaded();
     // The scene objects' destructors then have nothing to release.
@@ -58,8 +58,8 @@ TEST_F(GraphicsStartFailureTest, NoDeviceShowsItsBoxAndReleasesTheInterfaceOnce)
     MarkScene();
     EXPECT_FALSE(StartGraphics());
     ASSERT_EQ(boxes_.Boxes().size(), 1u) << Describe(boxes_.Boxes());
-    ExpectErrorBox(boxes_.Boxes()[0], "No D3D9 Device",
-                   "DirectX failed to create a Direct3D9 device", window);
+    ExpectBox(boxes_.Boxes()[0], "No D3D9 Device",
+              "DirectX failed to create a Direct3D9 device", window);
 
     ASSERT_NE(Interface(), nullptr);
     ASSERT_EQ(Interface()->DeviceCreations().size(), 1u);
@@ -84,8 +84,8 @@ TEST_F(GraphicsStartFailureTest, WithoutAWindowTheDeviceBoxHasNoOwnerAndNoDevice
     MarkScene();
     EXPECT_FALSE(StartGraphics());
     ASSERT_EQ(boxes_.Boxes().size(), 1u) << Describe(boxes_.Boxes());
-    ExpectErrorBox(boxes_.Boxes()[0], "No D3D9 Device",
-                   "DirectX failed to create a Direct3D9 device", nullptr);
+    ExpectBox(boxes_.Boxes()[0], "No D3D9 Device",
+              "DirectX failed to create a Direct3D9 device", nullptr);
     ASSERT_NE(Interface(), nullptr);
     EXPECT_TRUE(Interface()->DeviceCreations().empty())
         << "a windowed device without a window is refused before Direct3D is asked";

@@ -1,11 +1,11 @@
-#include "program_test.h"
+#include "support/program_test.h"
 
 #include <algorithm>
 #include <new>
 
 #include "app/application.h"
 #include "app/main_window.h"
-#include "direct3d_seam.h"
+#include "support/direct3d_seam.h"
 #include "graphics/graphics.h"
 #include "graphics/scene.h"
 
@@ -127,15 +127,6 @@ void ProgramTest::ExpectLastReleases() {
         EXPECT_EQ(realInterface_->Release(), 0u) << "something still holds the interface";
     }
     realInterface_ = nullptr;
-}
-
-void ExpectErrorBox(const SeenMessageBox& box, const std::string& caption,
-                    const std::string& text, HWND owner) {
-    EXPECT_EQ(box.caption, caption);
-    EXPECT_EQ(box.text, text) << caption;
-    EXPECT_EQ(box.owner, owner) << caption;
-    EXPECT_STREQ(IconName(box.icon), "error") << caption;
-    EXPECT_EQ(box.buttons, static_cast<UINT>(MB_OK)) << caption;
 }
 
 std::string Describe(const std::vector<SeenMessageBox>& boxes) {

@@ -1,4 +1,4 @@
-#include "recipe.h"
+#include "support/campaign/recipe.h"
 
 #include <algorithm>
 #include <cstdio>

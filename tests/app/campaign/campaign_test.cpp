@@ -10,7 +10,7 @@
 
 #include "cases.h"
 #include "material/shader_program.h"
-#include "report_text.h"
+#include "support/campaign/report_text.h"
 
 namespace {
 // The case being run, written out if the process dies in it: a crash is the one outcome
@@ -153,7 +153,7 @@ void CampaignTest::Judge(const Recipe& recipe, const CaseResult& result) {
         ADD_FAILURE() << "case with problems:\n"
                       << problems << "reports:\n"
                       << reports
-                      << "recipe (keep it as tests/reliability/campaign/regressions/NAME.txt):\n"
+                      << "recipe (keep it as tests/app/campaign/regressions/NAME.txt):\n"
                       << recipe.ToText();
     }
 }

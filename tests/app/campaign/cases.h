@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "recipe.h"
+#include "support/campaign/recipe.h"
 
 Recipe MeshCase(uint64_t seed, uint64_t n);
 Recipe MaterialCase(uint64_t seed, uint64_t n);

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "direct3d_proxy.h"
+#include "support/direct3d_proxy.h"
 #include "support/capture.h"
 #include "support/device_proxy.h"
 #include "support/message_box_hook.h"
@@ -70,9 +70,6 @@ private:
     IDirect3DDevice9* realDevice_ = nullptr;
 };
 
-// Checks one box that the program showed: caption, text, owner, error icon, a single OK button.
-void ExpectErrorBox(const SeenMessageBox& box, const std::string& caption,
-                    const std::string& text, HWND owner);
 // "caption | text" for each box, for failure messages.
 std::string Describe(const std::vector<SeenMessageBox>& boxes);
 

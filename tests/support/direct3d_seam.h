@@ -5,7 +5,7 @@
 
 #include <functional>
 
-#include "direct3d_proxy.h"
+#include "support/direct3d_proxy.h"
 
 struct Direct3DSeam {
     // For the calls to come.

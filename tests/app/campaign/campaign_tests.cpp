@@ -25,7 +25,7 @@ TEST_F(MutationCampaign, Regressions) {
     const char* other = std::getenv("MIRELTH_CAMPAIGN_REGRESSIONS");
     const std::string folder = other != nullptr && *other != '\0'
                                    ? std::string(other) + "/"
-                                   : MIRELTH_SOURCE_DIR "/tests/reliability/campaign/regressions/";
+                                   : MIRELTH_SOURCE_DIR "/tests/app/campaign/regressions/";
     std::vector<std::string> names;
     WIN32_FIND_DATAA found;
     HANDLE search = FindFirstFileA((folder + "*.txt").c_str(), &found);

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "mesh/mesh.h"
-#include "recipe.h"
+#include "support/campaign/recipe.h"
 #include "support/capture.h"
 #include "support/temp_folder.h"
 #include "support/test_device.h"

@@ -3,7 +3,7 @@
 #include "app/application.h"
 #include "graphics/graphics.h"
 #include "graphics/scene.h"
-#include "program_test.h"
+#include "support/program_test.h"
 
 namespace {
 bool Lit(uint32_t pixel) {
@@ -33,8 +33,8 @@ TEST_F(SceneFailureTest, CubeMeshWithoutVertexBufferLeavesTheRestLoadedAndDrawn)
     ASSERT_TRUE(StartWindow());
     ASSERT_TRUE(StartGraphics()) << "a failed load does not fail the start";
     ASSERT_EQ(boxes_.Boxes().size(), 1u) << Describe(boxes_.Boxes());
-    ExpectErrorBox(boxes_.Boxes()[0], "No Vertex Buffer", "DirectX failed to create a vertex buffer",
-                   ApplicationState.mainWindow);
+    ExpectBox(boxes_.Boxes()[0], "No Vertex Buffer", "DirectX failed to create a vertex buffer",
+              ApplicationState.mainWindow);
     EXPECT_EQ(errors_.Text(), "");
 
     // The cube mesh stopped at its vertex buffer; everything else is there.
@@ -73,14 +73,14 @@ TEST_F(SceneFailureTest, AFailureInEveryAssetShowsTheBoxesInLoadOrder) {
     const HWND window = ApplicationState.mainWindow;
     ASSERT_TRUE(StartGraphics());
     ASSERT_EQ(boxes_.Boxes().size(), 4u) << Describe(boxes_.Boxes());
-    ExpectErrorBox(boxes_.Boxes()[0], "No Vertex Shader", "DirectX failed to create the vertex shader",
-                   window);
-    ExpectErrorBox(boxes_.Boxes()[1], "No Fragment Shader",
-                   "DirectX failed to create the fragment shader", window);
-    ExpectErrorBox(boxes_.Boxes()[2], "No Vertex Declaration",
-                   "DirectX failed to create a Direct3D9 vertex declaration", window);
-    ExpectErrorBox(boxes_.Boxes()[3], "No Index Buffer", "DirectX failed to lock the index buffer",
-                   window);
+    ExpectBox(boxes_.Boxes()[0], "No Vertex Shader", "DirectX failed to create the vertex shader",
+              window);
+    ExpectBox(boxes_.Boxes()[1], "No Fragment Shader",
+              "DirectX failed to create the fragment shader", window);
+    ExpectBox(boxes_.Boxes()[2], "No Vertex Declaration",
+              "DirectX failed to create a Direct3D9 vertex declaration", window);
+    ExpectBox(boxes_.Boxes()[3], "No Index Buffer", "DirectX failed to lock the index buffer",
+              window);
     EXPECT_EQ(errors_.Text(), "") << "a texture that fails to load is not reported";
 
     EXPECT_EQ(planeMaterial.texture, nullptr);

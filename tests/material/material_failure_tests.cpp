@@ -13,7 +13,7 @@
 #include "support/device_proxy.h"
 #include "support/temp_folder.h"
 #include "support/test_device.h"
-#include "../../material/material_test_support.h"
+#include "material_test_support.h"
 
 namespace {
 class MaterialFailureTest : public DeviceTest {
@@ -34,16 +34,6 @@ protected:
 
     DeviceProxy* Proxy() const { return proxy_->Get(); }
     IDirect3DDevice9* Real() const { return proxy_->Get()->Real(); }
-
-    void ExpectOneErrorBox(const std::string& caption, const std::string& text) {
-        ASSERT_EQ(boxes_.Boxes().size(), 1u);
-        const SeenMessageBox& box = boxes_.Boxes()[0];
-        EXPECT_EQ(box.caption, caption);
-        EXPECT_EQ(box.text, text);
-        EXPECT_EQ(box.owner, Window());
-        EXPECT_STREQ(IconName(box.icon), "error");
-        EXPECT_EQ(box.buttons, static_cast<UINT>(MB_OK));
-    }
 
     // The texture bound to a stage of the real device (no reference kept).
     IDirect3DBaseTexture9* BoundTexture(DWORD stage) {
@@ -77,7 +67,7 @@ TEST_F(MaterialFailureTest, FragmentShaderCreationFailureReportsAfterTheTableAnd
     ASSERT_TRUE(Proxy()->FailCall(ProxyCall::CreatePixelShader, E_OUTOFMEMORY));
     EXPECT_FALSE(material.LoadFragmentShader());
 
-    ExpectOneErrorBox("No Fragment Shader", "DirectX failed to create the fragment shader");
+    ExpectOneBox("No Fragment Shader", "DirectX failed to create the fragment shader");
     EXPECT_EQ(Proxy()->Calls(ProxyCall::CreatePixelShader), 1u);
     EXPECT_EQ(material.fragmentShader, nullptr);
     // The table comes from the bytes: it and its lookups are there all the same.
@@ -99,7 +89,7 @@ TEST_F(MaterialFailureTest, VertexShaderCreationFailureReportsAfterTheTableAndLo
     ASSERT_TRUE(Proxy()->FailCall(ProxyCall::CreateVertexShader, E_OUTOFMEMORY));
     EXPECT_FALSE(material.LoadVertexShader());
 
-    ExpectOneErrorBox("No Vertex Shader", "DirectX failed to create the vertex shader");
+    ExpectOneBox("No Vertex Shader", "DirectX failed to create the vertex shader");
     EXPECT_EQ(Proxy()->Calls(ProxyCall::CreateVertexShader), 1u);
     EXPECT_EQ(material.vertexShader, nullptr);
     ASSERT_NE(material.vertexConstantTable, nullptr);

@@ -47,6 +47,12 @@ TEST(FileCallHooks, StandInOnlyWhileInPlaceAndFailTheChosenCall) {
         EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
         EXPECT_TRUE(GetFileSizeEx(file, &size)) << "only the chosen call fails";
         EXPECT_EQ(hooks.Calls(FileCall::GetFileSizeEx), 3);
+        // Read here too, so that this executable imports every call the hooks stand in for.
+        char text[12] = {};
+        DWORD read = 0;
+        EXPECT_TRUE(ReadFile(file, text, sizeof text, &read, nullptr));
+        EXPECT_EQ(std::string(text, read), "twelve bytes");
+        EXPECT_EQ(hooks.Calls(FileCall::ReadFile), 1);
 
         hooks.FailCall(FileCall::Malloc, 1);
         void* refused = std::malloc(77);
