@@ -34,14 +34,15 @@ const std::map<std::string, std::string> kInsideOut = {
     {"BLEND/TorusLightsCams_250_compressed.blend", "the torus's faces run clockwise seen from outside"}};
 
 std::string Lower(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return text;
 }
 }  // namespace
 
 TEST(mesh_tool, corpus) {
     const std::string corpus = Setting("MIRELTH_MODEL_CORPUS");
-    ASSERT_TRUE(fs::is_directory(corpus)) << "no model corpus at " << corpus << " (scripts/setup.sh installs it)";
+    ASSERT_TRUE(fs::is_directory(corpus)) << "no model corpus at " << corpus
+                                          << " (scripts/setup.sh installs it)";
     const char* whole = std::getenv("MIRELTH_WHOLE_CORPUS");
     const size_t every = whole && std::string(whole) == "1" ? 1 : kSampleEvery;
     const std::string out = Scratch("corpus") + "/model.mesh.bin";
@@ -73,7 +74,8 @@ TEST(mesh_tool, corpus) {
         if (run.status == 1) {
             ++refused;
             const std::string start = "mesh_tool: " + path + ": ";
-            EXPECT_TRUE(run.errors.rfind(start, 0) == 0 && ReadText(out) == "earlier output" && !Exists(out + ".tmp"))
+            EXPECT_TRUE(run.errors.rfind(start, 0) == 0 && ReadText(out) == "earlier output" &&
+                        !Exists(out + ".tmp"))
                 << "refused without its name, or the output was touched: " << run.errors;
             std::string reason = run.errors.substr(std::min(start.size(), run.errors.size()));
             ++reasons[reason.substr(0, reason.find(':'))];
@@ -90,16 +92,19 @@ TEST(mesh_tool, corpus) {
         EXPECT_FALSE(refusedFor) << "converted, but should be refused";
         ToolRun info = RunTool({Tool("mesh_tool"), "info", out});
         std::smatch bounds, parts;
-        const std::regex kBounds("bounds: x ([^ ]+) to ([^ ]+), y ([^ ]+) to ([^ ]+), z ([^ ]+) to ([^\n]+)\n");
+        const std::regex kBounds(
+            "bounds: x ([^ ]+) to ([^ ]+), y ([^ ]+) to ([^ ]+), z ([^ ]+) to ([^\n]+)\n");
         if (info.status != 0 || !std::regex_search(info.out, bounds, kBounds)) {
             ADD_FAILURE() << "the program would refuse the mesh file: " << info.errors;
             continue;
         }
         for (size_t i = 1; i <= 6; ++i) {
             double value = std::strtod(bounds[i].str().c_str(), nullptr);
-            EXPECT_TRUE(value >= -kFitBound && value <= kFitBound) << "a position outside the fit: " << info.out;
+            EXPECT_TRUE(value >= -kFitBound && value <= kFitBound)
+                << "a position outside the fit: " << info.out;
         }
-        std::regex_search(info.out, parts, std::regex("closed: ([0-9]+), closed and inside out[^:]*: ([0-9]+)"));
+        const std::regex kParts("closed: ([0-9]+), closed and inside out[^:]*: ([0-9]+)");
+        std::regex_search(info.out, parts, kParts);
         closed += std::atoi(parts[1].str().c_str());
         const int inverted = std::atoi(parts[2].str().c_str());
         EXPECT_EQ(inverted > 0, insideOut) << inverted << " closed parts inside out";

@@ -32,7 +32,8 @@ std::string Stripped(const std::string& text) {
 ToolRun RunTool(const std::vector<std::string>& command, int seconds, const std::string& folder) {
     static int runs = 0;
     // Checks run side by side in one folder: the process id keeps their captures apart.
-    std::string capture = fs::absolute("run" + std::to_string(getpid()) + "_" + std::to_string(++runs)).string();
+    std::string capture = "run" + std::to_string(getpid()) + "_" + std::to_string(++runs);
+    capture = fs::absolute(capture).string();
     std::string line = folder.empty() ? "" : "cd " + Quoted(folder) + " && ";
     line += "timeout -k 5 " + std::to_string(seconds);
     for (const std::string& word : command) line += " " + Quoted(word);
@@ -111,8 +112,8 @@ void ExpectRefusals(const std::string& tool, const std::string& folder, const ch
         EXPECT_NE(run.status, 0) << "accepted";
         std::string start = input + ":" + (refusal.line ? std::to_string(refusal.line) + ":" : "") + " ";
         size_t at = run.errors.find(start);
-        EXPECT_TRUE(anchored ? at == 0 : at != std::string::npos) << "expected " << start << ", got: " << run.errors;
-        EXPECT_TRUE(Matches(run.errors, refusal.reason)) << "expected " << refusal.reason << ", got: " << run.errors;
+        EXPECT_TRUE(anchored ? at == 0 : at != std::string::npos) << start << " in " << run.errors;
+        EXPECT_TRUE(Matches(run.errors, refusal.reason)) << refusal.reason << " in " << run.errors;
         if (earlier)
             EXPECT_EQ(ReadText(output), kEarlier) << "the output was touched";
         else

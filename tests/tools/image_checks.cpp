@@ -39,7 +39,7 @@ void CheckIco(const std::string& path, const std::vector<Probe>& probes) {
     std::set<uint32_t> centreColours;
     for (uint32_t i = 0; i < 8; ++i) {
         const auto [side, bits] = kImages[i];
-        SCOPED_TRACE("image " + std::to_string(i) + " (" + std::to_string(side) + " px, " + std::to_string(bits) + " bpp)");
+        SCOPED_TRACE("image " + std::to_string(i) + ": " + std::to_string(bits) + " bpp");
         const size_t entry = 6 + 16 * i;
         const uint32_t palette = bits == 4 ? 16 : bits == 8 ? 256 : 0;
         ASSERT_EQ(ico.U8(entry), side);
@@ -48,9 +48,10 @@ void CheckIco(const std::string& path, const std::vector<Probe>& probes) {
         ASSERT_EQ(ico.U8(entry + 3), 0) << "entry reserved";
         ASSERT_EQ(ico.U16(entry + 4), 1) << "planes";
         ASSERT_EQ(ico.U16(entry + 6), bits);
-        const uint32_t offset = ico.U32(entry + 12), colourRow = RowBytes(side, bits), maskRow = RowBytes(side, 1);
+        const uint32_t offset = ico.U32(entry + 12), colourRow = RowBytes(side, bits);
+        const uint32_t maskRow = RowBytes(side, 1);
         ASSERT_EQ(offset, next);
-        ASSERT_EQ(ico.U32(entry + 8), kDibHeaderBytes + 4 * palette + side * (colourRow + maskRow)) << "bytes";
+        ASSERT_EQ(ico.U32(entry + 8), kDibHeaderBytes + 4 * palette + side * (colourRow + maskRow));
         next = offset + ico.U32(entry + 8);
         ASSERT_EQ(ico.U32(offset), kDibHeaderBytes);
         ASSERT_EQ(ico.U32(offset + 4), side);
@@ -59,7 +60,8 @@ void CheckIco(const std::string& path, const std::vector<Probe>& probes) {
         ASSERT_EQ(ico.U16(offset + 14), bits);
         ASSERT_EQ(ico.U32(offset + 16), 0u) << "compression";
 
-        const uint32_t coloursAt = offset + kDibHeaderBytes + 4 * palette, maskAt = coloursAt + side * colourRow;
+        const uint32_t coloursAt = offset + kDibHeaderBytes + 4 * palette;
+        const uint32_t maskAt = coloursAt + side * colourRow;
         auto pixel = [&](uint32_t x, uint32_t y) {  // rows are stored bottom-up
             const uint32_t row = side - 1 - y, rowAt = coloursAt + row * colourRow;
             Pixel p{};
@@ -76,7 +78,7 @@ void CheckIco(const std::string& path, const std::vector<Probe>& probes) {
             return p;
         };
         Pixel corner = pixel(0, 0), centre = pixel(side / 2, side / 2);
-        EXPECT_TRUE(corner.transparent && corner.alpha == 0 && corner.colour == 0) << "top-left not transparent black";
+        EXPECT_TRUE(corner.transparent && corner.alpha == 0 && corner.colour == 0) << "top-left";
         EXPECT_TRUE(!centre.transparent && centre.alpha == 255) << "centre not opaque";
         centreColours.insert(centre.colour);
         for (const Probe& probe : probes) {
@@ -97,7 +99,8 @@ TEST(icon_tool, emblem) { CheckIco(Convert("icon_tool", "assets/icons/emblem.txt
 // and swapped colour channels.
 TEST(icon_tool, pixel_layout) {
     CheckIco(Convert("icon_tool", "tests/fixtures/stripe_emblem.txt", "stripe.ico"),
-             {{33, 15, 0xF0C010}, {27, 15, 0x204080}, {40, 15, 0x204080}, {33, 75, 0x204080}, {5, 95, 0x204080}});
+             {{33, 15, 0xF0C010}, {27, 15, 0x204080}, {40, 15, 0x204080}, {33, 75, 0x204080},
+              {5, 95, 0x204080}});
 }
 
 TEST(icon_tool, refuses_bad_input) {
@@ -121,7 +124,8 @@ TEST(icon_tool, refuses_bad_input) {
 
 // A well-formed 24-bit uncompressed BMP whose sides are powers of two.
 TEST(texture_tool, checker) {
-    std::vector<uint8_t> file = ReadBytes(Convert("texture_tool", "assets/textures/checker.txt", "checker.bmp"));
+    std::vector<uint8_t> file =
+        ReadBytes(Convert("texture_tool", "assets/textures/checker.txt", "checker.bmp"));
     ByteReader bmp(file.data(), file.size());
     const uint32_t kMaximumSide = 4096;
     ASSERT_EQ(bmp.U16(0), 0x4D42) << "magic";

@@ -31,7 +31,7 @@ void ExpectInfo(const char* tool, const std::string& file, int status, const std
     if (errors.empty())
         EXPECT_EQ(run.errors, "");
     else
-        EXPECT_TRUE(Matches(run.errors, errors)) << "standard error: " << run.errors << "\nexpected: " << errors;
+        EXPECT_TRUE(Matches(run.errors, errors)) << errors << " in standard error: " << run.errors;
     for (const std::string& pattern : report)
         EXPECT_TRUE(Matches(run.out, pattern)) << "no \"" << pattern << "\" in the report:\n" << run.out;
 }
@@ -43,7 +43,8 @@ TEST(mesh_tool, info) {
     const std::string cube = data + "cube.mesh.bin", plane = data + "plane.mesh.bin";
     const std::string work = Scratch("mesh_info") + "/";
     // The camera at (0, 0, -10) sees the cube's front face only; the floor faces it whole.
-    ExpectInfo("mesh_tool", cube, 0, "", {"24 vertices, 36 indices, 12 triangles", "the counts need 728 bytes\n",
+    ExpectInfo("mesh_tool", cube, 0, "", {"24 vertices, 36 indices, 12 triangles",
+        "the counts need 728 bytes\n",
         "bounds: x -1 to 1, y -1 to 1, z -1 to 1",
         "camera at \\(0, 0, -10\\): 2 triangles face it \\(clockwise, drawn\\), 10 face away",
         "every index is below the vertex count", "no indices left over", "the program loads this file"});
@@ -54,13 +55,15 @@ TEST(mesh_tool, info) {
         "^mesh_tool: The mesh file .*/short.mesh.bin is damaged: it holds 100 bytes but its counts need 728$",
         {"24 vertices, 36 indices"});
     DamagedCopy(cube, work + "header.mesh.bin", 5);
-    ExpectInfo("mesh_tool", work + "header.mesh.bin", 1, "it holds 5 bytes, fewer than its 8-byte header$", {});
+    ExpectInfo("mesh_tool", work + "header.mesh.bin", 1,
+               "it holds 5 bytes, fewer than its 8-byte header$", {});
 
     // Index 4 names vertex 99 (its bytes at 8 + 24 * 24 + 4 * 4 = 600), and so does index 35;
     // the loader stops at the first. Index 35's triangle, the last, is then missing too.
     DamagedCopy(cube, work + "index.mesh.bin", 0, {{600, "63000000"}, {724, "63000000"}});
     ExpectInfo("mesh_tool", work + "index.mesh.bin", 1,
-        "^mesh_tool: The mesh file .*/index.mesh.bin is damaged: index 4 names vertex 99 but the file has 24 vertices$",
+        "^mesh_tool: The mesh file .*/index.mesh.bin is damaged: "
+        "index 4 names vertex 99 but the file has 24 vertices$",
         {"index 4 names vertex 99, not below the vertex count 24\n",
          "index 35 names vertex 99, not below the vertex count 24\n", "2 name a missing vertex"});
 
@@ -71,11 +74,13 @@ TEST(mesh_tool, info) {
         "the counts need 736 bytes; the 3 after them are never read",
         "index 37 names vertex 500, not below the vertex count 24 \\(left over, never read\\)",
         "2 indices left over after the last whole triangle", "the program loads this file"});
-    ExpectInfo("mesh_tool", work + "missing.mesh.bin", 1, "^mesh_tool: cannot open the mesh file .*/missing.mesh.bin$", {});
+    ExpectInfo("mesh_tool", work + "missing.mesh.bin", 1,
+               "^mesh_tool: cannot open the mesh file .*/missing.mesh.bin$", {});
 
     // Closed parts and their outsides: the cube is closed although its faces have corners of
     // their own; the floor is open; a tetrahedron wound the wrong way round is inside out.
-    ExpectInfo("mesh_tool", cube, 0, "", {"joined by shared corners: 1, closed: 1, closed and inside out [^:]*: 0\n"});
+    ExpectInfo("mesh_tool", cube, 0, "",
+               {"joined by shared corners: 1, closed: 1, closed and inside out [^:]*: 0\n"});
     ExpectInfo("mesh_tool", plane, 0, "", {"joined by shared corners: 1, closed: 0,"});
     std::string tetrahedra;
     for (const char* corner : {"0 0 0", "1 0 0", "0 1 0", "0 0 1", "5 0 0", "6 0 0", "5 1 0", "5 0 1"})
@@ -94,9 +99,11 @@ TEST(shader_tool, info) {
     const std::string vertex = data + "standard_vertex.shader", fragment = data + "standard_fragment.shader";
     const std::string work = Scratch("shader_info") + "/";
     ExpectInfo("shader_tool", vertex, 0, "", {"a vertex shader, model vs_2_0",
-        "g_transform_modelToWorld +float4 +c0 +4 +float4x4\n", "g_transform_viewToScreen +float4 +c8 +4 +float4x4\n",
-        "g_transform_worldToView +present", "g_transform_viewToScreen +present", "g_transform_modelToWorld +present",
-        "g_colorModifier +absent +\\(looked up in fragment", "the program's check of the token stream passes"});
+        "g_transform_modelToWorld +float4 +c0 +4 +float4x4\n",
+        "g_transform_viewToScreen +float4 +c8 +4 +float4x4\n", "g_transform_worldToView +present",
+        "g_transform_viewToScreen +present", "g_transform_modelToWorld +present",
+        "g_colorModifier +absent +\\(looked up in fragment",
+        "the program's check of the token stream passes"});
     ExpectInfo("shader_tool", fragment, 0, "", {"a fragment \\(pixel\\) shader, model ps_2_0",
         "g_colorModifier +float4 +c0 +1 +float3\n", "g_color_sampler +sampler +s0 +1 +sampler2D\n",
         "g_colorModifier +present", "g_color_sampler +present", "g_transform_worldToView +absent"});
@@ -111,8 +118,9 @@ TEST(shader_tool, info) {
 
     // Shader model 1 counts no operands in its instruction tokens: def c0, 1, 0, 0, 1 and
     // mov r0, c0, with no constant table.
-    WriteBytes(work + "ps_1_1.shader", FromHex("0101FFFF 51000000 00000FA0 0000803F 00000000 00000000 0000803F"
-                                               "01000000 00000F80 0000E4A0 FFFF0000"));
+    WriteBytes(work + "ps_1_1.shader",
+               FromHex("0101FFFF 51000000 00000FA0 0000803F 00000000 00000000 0000803F"
+                       "01000000 00000F80 0000E4A0 FFFF0000"));
     ExpectInfo("shader_tool", work + "ps_1_1.shader", 0, "", {"model ps_1_1\n",
         "2 instructions \\(1 of them dcl or def\\)\n", "no constant table", "g_colorModifier +absent"});
 
@@ -122,12 +130,14 @@ TEST(shader_tool, info) {
         "^shader_tool: The shader file .*/half.shader is not a usable compiled shader: [a-z]",
         {"a fragment \\(pixel\\) shader", "the file ends before its end token"});
     WriteText(work + "text.shader", "return {}\n");
-    ExpectInfo("shader_tool", work + "text.shader", 1, "text.shader is not a usable compiled shader: ", {"not a shader"});
+    ExpectInfo("shader_tool", work + "text.shader", 1, "text.shader is not a usable compiled shader: ",
+               {"not a shader"});
 
     // Stray bytes after the end token are ignored, as Direct3D ignores them; part of the end
     // token is not the end token.
     DamagedCopy(fragment, work + "tail.shader", 0, {}, "FFFF00");
-    ExpectInfo("shader_tool", work + "tail.shader", 0, "", {"the program's check of the token stream passes"});
+    ExpectInfo("shader_tool", work + "tail.shader", 0, "",
+               {"the program's check of the token stream passes"});
     DamagedCopy(fragment, work + "short_end.shader", ReadBytes(fragment).size() - 2);
     ExpectInfo("shader_tool", work + "short_end.shader", 1,
                "is not a usable compiled shader: the file ends before its end token", {});

@@ -155,7 +155,9 @@ void PackGlb(const std::string& gltf, const std::string& glb) {
     while (json.size() % 4) json += ' ';
     while (bin.size() % 4) bin.push_back(0);
     std::vector<uint8_t> out;
-    auto u32 = [&](size_t value) { for (int i = 0; i < 4; ++i) out.push_back(static_cast<uint8_t>(value >> 8 * i)); };
+    auto u32 = [&](size_t value) {
+        for (int i = 0; i < 4; ++i) out.push_back(static_cast<uint8_t>(value >> 8 * i));
+    };
     u32(0x46546C67), u32(2), u32(12 + 8 + json.size() + 8 + bin.size());
     u32(json.size()), u32(0x4E4F534A), out.insert(out.end(), json.begin(), json.end());
     u32(bin.size()), u32(0x004E4942), out.insert(out.end(), bin.begin(), bin.end());
@@ -203,7 +205,12 @@ TEST(mesh_tool, plane) {
 // the .gltf here. The colour-edge card is a red and a blue square that meet in the same
 // positions: each keeps its own corners there, and so its colour.
 TEST(mesh_tool, models) {
-    struct Model { const char* input; uint32_t vertices, indices; std::vector<uint32_t> colours; bool upright; };
+    struct Model {
+        const char* input;
+        uint32_t vertices, indices;
+        std::vector<uint32_t> colours;
+        bool upright;
+    };
     const uint32_t kRed = 0xFFFF0000, kGreen = 0xFF00FF00, kBlue = 0xFF0000FF, kWhite = 0xFFFFFFFF;
     const Model kModelRows[] = {
         {"card.obj", 8, 12, {kRed, kGreen}, true},

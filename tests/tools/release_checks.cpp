@@ -139,10 +139,12 @@ void CheckVersion(const std::string& exe, const std::string& version) {
     // The table's key is the translation as eight hex digits; Windows compares it as text.
     ASSERT_FALSE(translation.empty()) << "no Translation in VarFileInfo";
     const std::pair<const char*, std::string> kFields[] = {
-        {"ProductName", kProductName}, {"FileVersion", version}, {"ProductVersion", version}, {"FileDescription", ""}};
+        {"ProductName", kProductName}, {"FileVersion", version}, {"ProductVersion", version},
+        {"FileDescription", ""}};
     for (const auto& [name, want] : kFields) {
         const std::string got = strings[translation + "/" + name];
-        EXPECT_TRUE(!got.empty() && (want.empty() || got == want)) << name << " in table " << translation << " is \"" << got << "\"";
+        EXPECT_TRUE(!got.empty() && (want.empty() || got == want))
+            << name << " in table " << translation << " is \"" << got << "\"";
         std::cout << name << ": " << got << "\n";
     }
 }
@@ -164,12 +166,16 @@ TEST(release, archive) {
         if (!line.empty() && line.back() != '/') held.push_back(line);
     std::istringstream shipped(Setting("MIRELTH_SHIPPED"));
     std::vector<std::string> names;
-    for (std::string name; std::getline(shipped, name, ',');) names.push_back(name), wanted.push_back(top + "/" + name);
+    for (std::string name; std::getline(shipped, name, ',');) {
+        names.push_back(name);
+        wanted.push_back(top + "/" + name);
+    }
     std::sort(held.begin(), held.end());
     std::sort(wanted.begin(), wanted.end());
     ASSERT_EQ(held, wanted) << zip << " holds other files than those that ship";
     const std::string work = Scratch("release");
-    ASSERT_EQ(RunTool({MIRELTH_CMAKE_COMMAND, "-E", "tar", "xf", zip}, 60, work).status, 0) << "cannot unpack " << zip;
+    ASSERT_EQ(RunTool({MIRELTH_CMAKE_COMMAND, "-E", "tar", "xf", zip}, 60, work).status, 0)
+        << "cannot unpack " << zip;
     for (const std::string& name : names) {
         const bool text = name.size() > 4 && name.compare(name.size() - 4, 4, ".txt") == 0;
         const std::vector<uint8_t> built = ReadBytes(build + (text ? "/release/" : "/") + name);
