@@ -206,10 +206,7 @@ TEST(mesh_tool, plane) {
 // positions: each keeps its own corners there, and so its colour.
 TEST(mesh_tool, models) {
     struct Model {
-        const char* input;
-        uint32_t vertices, indices;
-        std::vector<uint32_t> colours;
-        bool upright;
+        const char* input; uint32_t vertices, indices; std::vector<uint32_t> colours; bool upright;
     };
     const uint32_t kRed = 0xFFFF0000, kGreen = 0xFF00FF00, kBlue = 0xFF0000FF, kWhite = 0xFFFFFFFF;
     const Model kModelRows[] = {
