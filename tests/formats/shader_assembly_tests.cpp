@@ -66,9 +66,9 @@ TEST(ShaderAssembly, StandardShadersMatchD3DXAssembleShader) {
 // Every instruction, modifier, usage, register kind and component pattern the tool knows,
 // with the declarations and definitions out of their usual order.
 TEST(ShaderAssembly, EveryFeatureMatchesD3DXAssembleShader) {
-    ExpectSameTokens(MIRELTH_SOURCE_DIR "/tests/shaders/every_feature.vsh",
+    ExpectSameTokens(MIRELTH_SOURCE_DIR "/tests/fixtures/every_feature.vsh",
                      SHADER_TEST_DIR "/every_feature_vertex.shader");
-    ExpectSameTokens(MIRELTH_SOURCE_DIR "/tests/shaders/every_feature.psh",
+    ExpectSameTokens(MIRELTH_SOURCE_DIR "/tests/fixtures/every_feature.psh",
                      SHADER_TEST_DIR "/every_feature_fragment.shader");
 }
 
