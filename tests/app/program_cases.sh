@@ -2,12 +2,9 @@
 # The real program started as a user would, in a fresh working folder that holds a copy of the
 # build's data/, driven on the run's display by tests/support/program_driver.sh:
 #   program_cases.sh CASE PROGRAM BUILD_DIR OUT_DIR BOX_READER
-# Each case_ function sets what its run must see (boxes, errors, scene, quit, described; see
-# the driver) after damaging data/ or taking Direct3D away; by default the build's own data
-# shows the whole scene and no box, and Alt+F4 ends the program. Screenshots, both streams and
-# the boxes' descriptions stay in OUT_DIR/CASE.
-# A mesh is damaged on the same side as a material, so that the frame shows which renderable
-# is left: the other one.
+# Each case_ function may damage data/ or take Direct3D away, and sets what its run must see
+# (see the driver): by default the whole scene, no box, and Alt+F4 ends the program. Pictures,
+# streams and the boxes' descriptions stay in OUT_DIR/CASE.
 set -u
 name=$1 program=$(realpath "$2") build=$(realpath "$3") out=$(realpath -m "$4/$1")
 box_reader=$(realpath "$5") here=$(cd "$(dirname "$0")" && pwd) target=x86_64
@@ -40,9 +37,9 @@ case_no3d() {
   d3d_failure "No D3D9 Device" "DirectX failed to create a Direct3D9 device"
 }
 
-# Damaged data/ folders, and ones with the user's own content. Standard error holds the exact
-# bytes the program writes: its text-mode stream ends a line with CR LF; Lua's own error
-# texts carry no line end.
+# Damaged data/ folders, and ones with the user's own content. A mesh is damaged on the same
+# side as a material, so that the frame shows which renderable is left: the other one.
+# Standard error ends a line with CR LF (a text-mode stream); Lua's own errors carry no line end.
 lua_cannot_open() { printf 'cannot open %s: No such file or directory' "$1"; }
 
 # Fails the run when a damaging edit changed nothing (the build's files took another shape).
@@ -144,10 +141,9 @@ case_damaged_shaders_short_mesh() {
 }
 
 # A model of the user's own in place of the cube: a square card from an interchange format,
-# right-handed with counter-clockwise front faces, turned into the cube's mesh and fitted to
-# the cube's size. It is drawn, so its front faces the camera, and its colours lie where the
-# file puts them, so it is not mirrored. (mesh_tool's tests check the same file's winding and
-# colours one by one.)
+# right-handed with counter-clockwise front faces, made the cube's mesh at the cube's size.
+# It is drawn, so its front faces the camera; its colours lie where the file puts them, so it
+# is not mirrored.
 import_model() {
   "$build/host-tools/bin/mesh_tool" --fit 2 "$here/../fixtures/models/$1" data/cube.mesh.bin ||
     fail "mesh_tool refused $1"
