@@ -1,15 +1,45 @@
-# Sourced: the damaged data/ folders, and ones with the user's own content, one function per run.
-# Each runs in the run's fresh working folder, which holds a copy of the build's data/, and sets:
-#   boxes   the captions of the message boxes, in the order they must appear;
-#   errors  the exact bytes the program must write to standard error (its text-mode stream ends
-#           a line with CR LF; Lua's own error texts carry no line end);
-#   scene   what the frames must show: "cube", "floor", both or neither;
-#   quit    escape (Escape, then Yes: status 1) or close (Alt+F4: status 0).
-# A case may also define check_scene, called with the screenshot of the scene.
-# A box's text can't be read through X, so the captions, their order and the frame tell which
-# loader spoke. A mesh is damaged on the same side as a material, so that the frame shows
-# which renderable is left: the other one.
+#!/usr/bin/env bash
+# The real program started as a user would, in a fresh working folder that holds a copy of the
+# build's data/, driven on the run's display by tests/support/program_driver.sh:
+#   program_cases.sh CASE PROGRAM BUILD_DIR OUT_DIR BOX_READER
+# Each case_ function may damage data/ or take Direct3D away, and sets what its run must see
+# (see the driver): by default the whole scene, no box, and Alt+F4 ends the program. Pictures,
+# streams and the boxes' descriptions stay in OUT_DIR/CASE.
+set -u
+name=$1 program=$(realpath "$2") build=$(realpath "$3") out=$(realpath -m "$4/$1")
+box_reader=$(realpath "$5") here=$(cd "$(dirname "$0")" && pwd) target=x86_64
+data_source=$build/data
+. "$here/../support/program_driver.sh"
 
+# The build's own data: the scene in its colours.
+case_screenshot() { check_scene() { shows_own_scene "$1"; }; }
+case_close() { :; }
+case_escape() { quit=no_then_yes; }
+
+# Direct3D fails for real: one box owned by the main window says so, and answering it ends
+# the program with status 0.
+d3d_failure() {  # CAPTION TEXT
+  boxes=("$1") scene="" quit=ends
+  described=$(printf 'caption=%s\ntext=%s\nowner_title=%s\nowner_class=%s\nbuttons=OK\nicon=red' \
+    "$1" "$2" "$main_title" "Bexa's Main Window Class")
+}
+# An X display without GLX: Wine's Direct3D has no OpenGL and Direct3DCreate9 returns null.
+case_no_opengl() {
+  . "$here/../../scripts/xvfb.sh"
+  start_xvfb -extension GLX || fail "Xvfb without GLX did not start"
+  trap 'kill "$xvfb_pid"' EXIT
+  xdpyinfo 2>/dev/null | grep -q GLX && fail "the display $DISPLAY has GLX"
+  d3d_failure "No D3D9 Interface" "DirectX failed to create a Direct3D9 interface"
+}
+# Wine's Direct3D on its renderer without 3D: the interface exists but CreateDevice fails.
+case_no3d() {
+  export WINE_D3D_CONFIG="renderer=no3d"
+  d3d_failure "No D3D9 Device" "DirectX failed to create a Direct3D9 device"
+}
+
+# Damaged data/ folders, and ones with the user's own content. A mesh is damaged on the same
+# side as a material, so that the frame shows which renderable is left: the other one.
+# Standard error ends a line with CR LF (a text-mode stream); Lua's own errors carry no line end.
 lua_cannot_open() { printf 'cannot open %s: No such file or directory' "$1"; }
 
 # Fails the run when a damaging edit changed nothing (the build's files took another shape).
@@ -30,7 +60,6 @@ case_missing_plane_files() {
   boxes=("No Fragment Shader" "No Vertex Shader" "No Mesh")
   errors=$(lua_cannot_open data/material2.material)
   scene="cube"
-  quit=close
 }
 
 # The cube's material and mesh gone: the plane alone is drawn.
@@ -46,19 +75,14 @@ case_missing_cube_files() {
 case_missing_shaders() {
   rm data/standard_fragment.shader data/cube_fragment.shader data/standard_vertex.shader
   boxes=("No Fragment Shader" "No Vertex Shader" "No Fragment Shader" "No Vertex Shader")
-  errors=""
   scene=""
-  quit=close
 }
 
 # A texture that fails to load is no error: no box and no diagnostic. The shaders then
 # sample black, so the scene shows nothing against the black sky.
 case_missing_texture() {
   rm data/checker.dds
-  boxes=()
-  errors=""
   scene=""
-  quit=close
 }
 
 # A DDS whose header claims 2^32-1 mip levels, a minute's walk for Wine's reader: the texture
@@ -67,8 +91,6 @@ case_missing_texture() {
 case_absurd_mip_count() {
   printf '\377\377\377\377' | dd of=data/checker.dds bs=1 seek=28 conv=notrunc status=none
   changed data/checker.dds
-  boxes=()
-  errors=""
   scene=""
   quit=escape
 }
@@ -86,7 +108,6 @@ EOF
   boxes=("No Fragment Shader" "No Vertex Shader" "No Mesh")
   errors="data/material2.material:4: '}' expected (to close '{' at line 2) near 'shaders'"
   scene="cube"
-  quit=close
 }
 
 # The plane's colour modifier is gone: a warning, and the plane is still drawn with the
@@ -101,7 +122,6 @@ case_no_modifier_number_huge_mesh() {
   boxes=("No ColorModifier" "No Fragment Shader" "No Vertex Shader" "No Mesh")
   errors=$'Asset files must return a table (instead of a number)\r\n'
   scene="floor"
-  quit=close
 }
 
 # The fragment shaders are cut in half and the vertex shader file holds a fragment shader; the
@@ -117,40 +137,32 @@ case_damaged_shaders_short_mesh() {
   truncate -s 4 data/cube.mesh.bin
   boxes=("No Fragment Shader" "No Vertex Shader"
          "No ColorModifier" "No Fragment Shader" "No Vertex Shader" "No Mesh")
-  errors=""
   scene=""
-  quit=close
 }
 
 # A model of the user's own in place of the cube: a square card from an interchange format,
-# right-handed with counter-clockwise front faces, turned into the cube's mesh and fitted to
-# the cube's size. It is drawn, so its front faces the camera, and its colours lie where the
-# file puts them, so it is not mirrored. (mesh_tool's tests check the same file's winding and
-# colours one by one.)
+# right-handed with counter-clockwise front faces, made the cube's mesh at the cube's size.
+# It is drawn, so its front faces the camera; its colours lie where the file puts them, so it
+# is not mirrored.
 import_model() {
   "$build/host-tools/bin/mesh_tool" --fit 2 "$here/../fixtures/models/$1" data/cube.mesh.bin ||
     fail "mesh_tool refused $1"
-  boxes=()
-  errors=""
-  scene="cube floor"
-  quit=close
 }
 
 # The strongest channel (red, green or blue) of a 9 by 9 patch of client pixels: FILE X Y.
 strongest_channel() {
-  convert "$1" -crop "9x9+$(( $2 - 2 ))+$(( $3 - 2 ))" +repage \
-    -format '%[fx:mean.r] %[fx:mean.g] %[fx:mean.b]' info: |
+  rgb_mean "$1" $(( $2 - 4 )) $(( $3 - 4 )) 9 9 |
     awk '{ c = "red"; m = $1; if ($2 > m) { c = "green"; m = $2 } if ($3 > m) c = "blue"; print c }'
 }
 
 # expect_channels FILE X Y CHANNEL...: patches around points of the card, 1.5 units apart
 # from its centre at (400, 300) (a unit is about 52 pixels there).
 expect_channels() {
-  local file=$1 seen
+  local file=$1 strongest
   shift
   while [ $# -ge 3 ]; do
-    seen=$(strongest_channel "$file" "$1" "$2")
-    [ "$seen" = "$3" ] || fail "the card at ($1, $2) is mostly $seen, not $3"
+    strongest=$(strongest_channel "$file" "$1" "$2")
+    [ "$strongest" = "$3" ] || fail "the card at ($1, $2) is mostly $strongest, not $3"
     shift 3
   done
 }
@@ -166,3 +178,12 @@ case_imported_gltf() {
   import_model card.gltf
   check_scene() { expect_channels "$1" 365 335 red 435 265 blue; }
 }
+
+declare -F "case_$name" >/dev/null || fail "unknown case"
+rm -rf "$out"
+mkdir -p "$out/work"
+cp -R "$data_source" "$out/work/data" || fail "no data folder in $build"
+cd "$out/work" || exit 2
+boxes=() errors="" scene="cube floor" quit=close described=""
+"case_$name"
+drive
