@@ -3,6 +3,7 @@
 #include "graphics/graphics.h"
 #include "graphics/movement.h"
 #include "graphics/scene.h"
+#include "graphics/transforms.h"
 #include "time/frame_clock.h"
 
 namespace {
@@ -32,16 +33,21 @@ void DrawRenderable(Material& material, Mesh& mesh) {
     // pipeline with untransformed positions: its failure was reported, so leave it out.
     if (material.vertexShader == nullptr || material.fragmentShader == nullptr) return;
     material.Bind();
-    const Camera& camera = GraphicsState.camera;
-    D3DXMATRIX viewToScreen;
-    D3DXMatrixPerspectiveFovLH(&viewToScreen, camera.fieldOfView, 1.3333334f, camera.nearPlane,
-                               camera.farPlane);
-    const D3DXMATRIX worldToView = RigidInverse(Translation(camera.position));
-    const D3DXMATRIX modelToWorld = Translation(mesh.position);
-    material.SetTransforms(worldToView, viewToScreen, modelToWorld);
+    const DrawTransforms transforms = TransformsFor(GraphicsState.camera, mesh.position);
+    material.SetTransforms(transforms.worldToView, transforms.viewToScreen,
+                           transforms.modelToWorld);
     mesh.Draw();
 }
 }  // namespace
+
+DrawTransforms TransformsFor(const Camera& camera, const Vector3& position) {
+    DrawTransforms transforms;
+    D3DXMatrixPerspectiveFovLH(&transforms.viewToScreen, camera.fieldOfView, 1.3333334f,
+                               camera.nearPlane, camera.farPlane);
+    transforms.worldToView = RigidInverse(Translation(camera.position));
+    transforms.modelToWorld = Translation(position);
+    return transforms;
+}
 
 void RenderFrame() {
     UpdateFrameClock();

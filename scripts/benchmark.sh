@@ -16,4 +16,4 @@ session_start x86_64 "$build"
 # Other work on the machine shows in the figures: the load average is kept with them.
 host="$(nproc) cores, load average $(cut -d' ' -f1-3 /proc/loadavg) before the run"
 cd "$build"
-session_child timeout -k 5 600 "${session_wine[@]}" tests/benchmark/mirelth_benchmark.exe benchmark.json "$host"
+session_child timeout -k 5 600 "${session_wine[@]}" benchmark/mirelth_benchmark.exe benchmark.json "$host"

@@ -1,13 +1,12 @@
 #include "issue_parts.h"
 
-#include <d3dx9.h>
-
 #include <vector>
 
 #include "floor_matrices.h"
 #include "graphics/graphics.h"
 #include "graphics/movement.h"
 #include "graphics/scene.h"
+#include "graphics/transforms.h"
 #include "timing.h"
 
 namespace {
@@ -33,11 +32,7 @@ double MicrosecondsPer(Part part) {
 
 IssueParts MeasureIssueParts(FloorScene& floor) {
     const Camera& camera = GraphicsState.camera;
-    const D3DXVECTOR3 cameraPlace(camera.position.x, camera.position.y, camera.position.z);
-    const D3DXVECTOR3 cubePlace(cubeMesh.position.x, cubeMesh.position.y, cubeMesh.position.z);
-    D3DXMATRIX viewToScreen;
-    D3DXMATRIX placement;
-    D3DXMATRIX modelToWorld;
+    DrawTransforms program = TransformsFor(camera, cubeMesh.position);
     IssueParts parts{};
 
     parts.keyPollUs = MicrosecondsPer([] {
@@ -45,14 +40,9 @@ IssueParts MeasureIssueParts(FloorScene& floor) {
         sink = steps.object.x + steps.camera.y;
     });
     parts.programMatricesUs = MicrosecondsPer([&] {
-        for (int draw = 0; draw < 2; ++draw) {
-            D3DXMatrixPerspectiveFovLH(&viewToScreen, camera.fieldOfView, 1.3333334f,
-                                       camera.nearPlane, camera.farPlane);
-            D3DXMatrixTransformation(&placement, nullptr, nullptr, nullptr, nullptr, nullptr,
-                                     &cameraPlace);
-            D3DXMatrixTransformation(&modelToWorld, nullptr, nullptr, nullptr, nullptr, nullptr,
-                                     &cubePlace);
-            sink = viewToScreen._11 + placement._41 + modelToWorld._41;
+        for (const Mesh* mesh : {&planeMesh, &cubeMesh}) {
+            program = TransformsFor(camera, mesh->position);
+            sink = program.viewToScreen._11 + program.worldToView._41 + program.modelToWorld._41;
         }
     });
     parts.floorMatricesUs = MicrosecondsPer([&] {
@@ -62,18 +52,20 @@ IssueParts MeasureIssueParts(FloorScene& floor) {
         float cube[16];
         PerspectiveMatrix(camera.fieldOfView, 1.3333334f, camera.nearPlane, camera.farPlane,
                           projection);
-        TranslationMatrix(-cameraPlace.x, -cameraPlace.y, -cameraPlace.z, view);
-        TranslationMatrix(0.0f, 0.0f, 0.0f, plane);
-        TranslationMatrix(cubePlace.x, cubePlace.y, cubePlace.z, cube);
+        TranslationMatrix(-camera.position.x, -camera.position.y, -camera.position.z, view);
+        TranslationMatrix(planeMesh.position.x, planeMesh.position.y, planeMesh.position.z, plane);
+        TranslationMatrix(cubeMesh.position.x, cubeMesh.position.y, cubeMesh.position.z, cube);
         sink = projection[0] + view[14] + plane[12] + cube[14];
     });
     parts.programTransformsUs = MicrosecondsPer([&] {
-        planeMaterial.SetTransforms(placement, viewToScreen, modelToWorld);
-        cubeMaterial.SetTransforms(placement, viewToScreen, modelToWorld);
+        planeMaterial.SetTransforms(program.worldToView, program.viewToScreen,
+                                    program.modelToWorld);
+        cubeMaterial.SetTransforms(program.worldToView, program.viewToScreen,
+                                   program.modelToWorld);
     });
     parts.floorTransformsUs = MicrosecondsPer([&] {
-        floor.SetCubeTransforms(placement, viewToScreen, modelToWorld);
-        floor.SetCubeTransforms(placement, viewToScreen, modelToWorld);
+        floor.SetCubeTransforms(program.worldToView, program.viewToScreen, program.modelToWorld);
+        floor.SetCubeTransforms(program.worldToView, program.viewToScreen, program.modelToWorld);
     });
     return parts;
 }

@@ -2,15 +2,38 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <vector>
 
-#include "back_buffer.h"
 #include "graphics/graphics.h"
 #include "graphics/scene.h"
 #include "present_timer.h"
+#include "support/test_device.h"
 #include "timing.h"
 
 namespace {
+void StorePixels(IDirect3DDevice9* device, void* pixels) {
+    *static_cast<std::vector<uint32_t>*>(pixels) = ReadBackBuffer(device);
+}
+
+// The back buffer just before the next timed Present, after which a discarded back buffer
+// may read back as anything.
+void CaptureNextFrame(std::vector<uint32_t>* pixels) { CaptureNextPresent(StorePixels, pixels); }
+
+// Pixels whose red, green or blue differ by more than `tolerance`; every pixel when the
+// sizes differ.
+int PixelsApart(const std::vector<uint32_t>& a, const std::vector<uint32_t>& b, int tolerance) {
+    if (a.size() != b.size()) return static_cast<int>(std::max(a.size(), b.size()));
+    int apart = 0;
+    for (size_t i = 0; i < a.size(); ++i) apart += ColorsNear(a[i], b[i], tolerance) ? 0 : 1;
+    return apart;
+}
+
+int LitPixels(const std::vector<uint32_t>& pixels) {
+    return static_cast<int>(std::count_if(pixels.begin(), pixels.end(),
+                                          [](uint32_t pixel) { return (pixel & 0xFFFFFFu) != 0; }));
+}
+
 class Samples {
 public:
     explicit Samples(size_t capacity) {

@@ -1,5 +1,7 @@
 // The floor's matrices, worked out inline in the D3DXMATRIX layout (row-major, points as
 // row vectors, translation in the fourth row) and written straight into shader registers.
+// Not the program's TransformsFor on purpose: the least arithmetic a draw needs, against
+// which the program's D3DX calls are measured.
 #pragma once
 
 #include <d3d9.h>

@@ -29,3 +29,8 @@ struct StartupComparison {
 };
 
 StartupComparison CompareStartup(const std::vector<StartupChild>& children, int runs);
+
+class Report;
+// Runs the comparison `runs` times and adds its figures to `report`. False with the reason in
+// *error when the material files cannot be read or a child fails.
+bool ReportStartup(int runs, Report* report, std::string* error);

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "allocation_counter.h"
+#include "support/allocation_counter.h"
 #include "floor_scene.h"
 
 struct FrameFigures {

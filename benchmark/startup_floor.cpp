@@ -1,5 +1,15 @@
-#include "floor_device.h"
+// The least a Direct3D 9 program does to show a first frame: a window and a device like the
+// program's (the same style and 800 by 600 client area, the same presentation parameters),
+// one clear and one Present. Written out here rather than taken from the program: linking any
+// of the program's code would pull in all of it, and D3DX with it, whose loading the floor
+// must not pay. Reports each step's end and quits.
+#include <windows.h>
 
+#include <d3d9.h>
+
+#include "startup_report.h"
+
+namespace {
 HWND CreateFloorWindow(HINSTANCE instance, int showCommand) {
     WNDCLASSEXA windowClass = {};
     windowClass.cbSize = sizeof windowClass;
@@ -44,4 +54,27 @@ IDirect3DDevice9* CreateFloorDevice(IDirect3D9* direct3d, HWND window) {
         return nullptr;
     }
     return device;
+}
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
+    ReportStep("process start");
+    HWND window = CreateFloorWindow(instance, showCommand);
+    ReportStep("window");
+    IDirect3D9* direct3d = window != nullptr ? Direct3DCreate9(D3D_SDK_VERSION) : nullptr;
+    if (direct3d == nullptr) return 1;
+    IDirect3DDevice9* device = CreateFloorDevice(direct3d, window);
+    int status = 1;
+    if (device != nullptr) {
+        ReportStep("device");
+        device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, D3DCOLOR_ARGB(255, 0, 0, 0),
+                      1.0f, 0);
+        device->Present(nullptr, nullptr, nullptr, nullptr);
+        ReportStep("first frame");
+        device->Release();
+        status = 0;
+    }
+    direct3d->Release();
+    DestroyWindow(window);
+    return status;
 }

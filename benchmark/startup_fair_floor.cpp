@@ -1,5 +1,5 @@
-// The least a program does to show the scene's first frame: the program's window and device
-// (floor_device.h), then the files that the material files name and the two meshes loaded
+// The least a program does to show the scene's first frame: the program's own window and
+// device, then the files that the material files name and the two meshes loaded
 // straight through Direct3D and D3DX in the scene's order (FloorScene), the colour
 // modifiers set, the scene drawn once and presented. No Lua: the benchmark reads the
 // material files and passes what they name:
@@ -13,7 +13,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "floor_device.h"
+#include "app/main_window.h"
 #include "floor_scene.h"
 #include "startup_report.h"
 
@@ -30,13 +30,15 @@ MaterialDescription Described(char** files) {
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
     ReportStep("process start");
     if (__argc != 9) return 2;
-    HWND window = CreateFloorWindow(instance, showCommand);
+    HWND window = RegisterMainWindowClass(instance) != 0
+                      ? CreateMainWindow(instance, showCommand)
+                      : nullptr;
     ReportStep("window");
-    IDirect3D9* direct3d = window != nullptr ? Direct3DCreate9(D3D_SDK_VERSION) : nullptr;
-    if (direct3d == nullptr) return 1;
-    IDirect3DDevice9* device = CreateFloorDevice(direct3d, window);
+    GraphicsState.direct3d = window != nullptr ? Direct3DCreate9(D3D_SDK_VERSION) : nullptr;
+    if (GraphicsState.direct3d == nullptr) return 1;
     int status = 1;
-    if (device != nullptr) {
+    if (CreateGraphicsDevice(window)) {
+        IDirect3DDevice9* device = GraphicsState.device;
         ReportStep("device");
         std::string error;
         {
@@ -55,7 +57,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
         }
         device->Release();
     }
-    direct3d->Release();
+    GraphicsState.direct3d->Release();
     DestroyWindow(window);
     return status;
 }

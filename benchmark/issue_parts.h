@@ -7,8 +7,7 @@
 
 struct IssueParts {
     double keyPollUs;            // PollKeySteps, eight GetAsyncKeyState calls; the floor polls none
-    double programMatricesUs;    // two draws of D3DXMatrixPerspectiveFovLH and two
-                                 // D3DXMatrixTransformation
+    double programMatricesUs;    // the frame's own TransformsFor, once per draw
     double floorMatricesUs;      // one perspective and three translations, inline
     double programTransformsUs;  // Material::SetTransforms of both materials (six SetMatrix)
     double floorTransformsUs;    // six SetVertexShaderConstantF
