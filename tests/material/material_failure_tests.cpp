@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <cstring>
 #include <optional>
 #include <string>
 
@@ -13,7 +12,7 @@
 #include "support/device_proxy.h"
 #include "support/temp_folder.h"
 #include "support/test_device.h"
-#include "material_test_support.h"
+#include "support/material_test_support.h"
 
 namespace {
 class MaterialFailureTest : public DeviceTest {
@@ -34,14 +33,6 @@ protected:
 
     DeviceProxy* Proxy() const { return proxy_->Get(); }
     IDirect3DDevice9* Real() const { return proxy_->Get()->Real(); }
-
-    // The texture bound to a stage of the real device (no reference kept).
-    IDirect3DBaseTexture9* BoundTexture(DWORD stage) {
-        IDirect3DBaseTexture9* bound = nullptr;
-        Real()->GetTexture(stage, &bound);
-        if (bound != nullptr) bound->Release();
-        return bound;
-    }
 
     // A built shader whose constant table's comment block no longer says "CTAB": the shader
     // is whole, but D3DX finds no constant table in it.
@@ -78,7 +69,7 @@ TEST_F(MaterialFailureTest, FragmentShaderCreationFailureReportsAfterTheTableAnd
     ASSERT_NE(sampler, nullptr);
     EXPECT_EQ(material.samplerIndex, RegisterOf(material.fragmentConstantTable, sampler));
     EXPECT_EQ(Proxy()->Calls(ProxyCall::SetTexture), 1u) << "the texture is bound at its sampler";
-    EXPECT_EQ(BoundTexture(material.samplerIndex), material.texture);
+    EXPECT_EQ(BoundTexture(Real(), material.samplerIndex), material.texture);
     EXPECT_EQ(errors_.Text(), "");
     Real()->SetTexture(material.samplerIndex, nullptr);
 }
@@ -114,11 +105,12 @@ TEST_F(MaterialFailureTest, TextureThatCannotBeMadeStaysNullWithoutAReport) {
         std::string materialText;
         bool failTextureCreation;
     };
-    std::string missingFile = text;
-    missingFile.replace(missingFile.find(CheckerTexturePath), std::strlen(CheckerTexturePath),
-                        "data/no such texture.bmp");
-    const Case cases[] = {{"the device cannot create the texture", text, true},
-                          {"the texture file is missing", missingFile, false}};
+    const Case cases[] = {
+        {"the device cannot create the texture", text, true},
+        {"the texture file is missing",
+         StandardMaterialText("g_colorModifier = { 1, 1, 1 }", StandardVertexShaderPath,
+                              StandardFragmentShaderPath, "data/no such texture.bmp"),
+         false}};
     for (const Case& c : cases) {
         boxes_.Clear();
         Proxy()->ClearFailures();
@@ -143,7 +135,7 @@ TEST_F(MaterialFailureTest, TextureThatCannotBeMadeStaysNullWithoutAReport) {
         EXPECT_TRUE(material.LoadFragmentShader()) << c.name;
         EXPECT_TRUE(material.LoadVertexShader()) << c.name;
         EXPECT_NE(material.samplerIndex, 9u) << c.name;
-        EXPECT_EQ(BoundTexture(material.samplerIndex), nullptr) << c.name;
+        EXPECT_EQ(BoundTexture(Real(), material.samplerIndex), nullptr) << c.name;
         EXPECT_TRUE(boxes_.Boxes().empty()) << c.name;
     }
 }
@@ -183,10 +175,7 @@ TEST_F(MaterialFailureTest, ConstantTableThatD3DXCannotReadLeavesHandlesNull) {
     EXPECT_EQ(Proxy()->Calls(ProxyCall::SetTexture), setTextures) << "nothing bound at load";
 
     // Without tables nothing is written, and nothing is called through an absent table.
-    material.ApplyColorModifier();
-    D3DXMATRIX identity;
-    D3DXMatrixIdentity(&identity);
-    material.SetTransforms(identity, identity, identity);
+    WriteEveryConstant(material);
     EXPECT_EQ(Proxy()->Calls(ProxyCall::SetPixelShaderConstantF), 0u);
     EXPECT_EQ(Proxy()->Calls(ProxyCall::SetVertexShaderConstantF), 0u);
 }

@@ -17,7 +17,7 @@
 #include "support/import_hook.h"
 #include "support/temp_folder.h"
 #include "support/test_device.h"
-#include "material_test_support.h"
+#include "support/material_test_support.h"
 
 namespace {
 struct Failure {
@@ -190,17 +190,9 @@ TEST(ShaderFileFailure, FailedOpenSkipsEveryLaterStepAndTheClose) {
 // The two loaders on a real device, reading a copy of a built shader.
 class ShaderLoadFailureTest : public DeviceTest {
 protected:
-    struct Kind {
-        const char* name;
-        const char* caption;
-        const char* builtPath;
-        std::string Material::*path;
-        bool (Material::*load)();
-    };
-
     // Loads `kind` from a copy of its built shader with `failure` (none when null) made to
     // happen, and checks what the hooks saw.
-    bool LoadWith(const Kind& kind, const Failure* failure, Material* material) {
+    bool LoadWith(const ShaderKind& kind, const Failure* failure, Material* material) {
         const std::string contents = ReadWholeFile(kind.builtPath);
         EXPECT_GT(contents.size(), 8u) << "the build makes " << kind.builtPath;
         const std::string path = folder_.Write(std::string(kind.name) + ".shader", contents);
@@ -230,7 +222,7 @@ protected:
     // The load with the hooks alone makes the shader (`made` checks it); with each failure
     // it fails, and `left` checks what the material kept.
     template <class Made, class Left>
-    void ExpectEachFailure(const Kind& kind, Made made, Left left) {
+    void ExpectEachFailure(const ShaderKind& kind, Made made, Left left) {
         {
             SCOPED_TRACE("no failure");
             Material material;
@@ -251,27 +243,25 @@ protected:
 };
 
 TEST_F(ShaderLoadFailureTest, FragmentShaderReadFailuresAreReportedAndCreateNothing) {
-    ExpectEachFailure({"fragment", "No Fragment Shader", StandardFragmentShaderPath,
-                       &Material::fragmentShaderPath, &Material::LoadFragmentShader},
-                      [](const Material& made) { EXPECT_NE(made.fragmentShader, nullptr); },
-                      [](const Material& left) {
-                          EXPECT_EQ(left.fragmentShader, nullptr);
-                          EXPECT_EQ(left.fragmentConstantTable, nullptr);
-                          EXPECT_EQ(left.colorModifierHandle, nullptr);
-                          EXPECT_EQ(left.samplerIndex, 3u);
-                      });
+    ExpectEachFailure(
+        FragmentShaderKind, [](const Material& made) { EXPECT_NE(made.fragmentShader, nullptr); },
+        [](const Material& left) {
+            EXPECT_EQ(left.fragmentShader, nullptr);
+            EXPECT_EQ(left.fragmentConstantTable, nullptr);
+            EXPECT_EQ(left.colorModifierHandle, nullptr);
+            EXPECT_EQ(left.samplerIndex, 3u);
+        });
 }
 
 TEST_F(ShaderLoadFailureTest, VertexShaderReadFailuresAreReportedAndCreateNothing) {
-    ExpectEachFailure({"vertex", "No Vertex Shader", StandardVertexShaderPath,
-                       &Material::vertexShaderPath, &Material::LoadVertexShader},
-                      [](const Material& made) { EXPECT_NE(made.vertexShader, nullptr); },
-                      [](const Material& left) {
-                          EXPECT_EQ(left.vertexShader, nullptr);
-                          EXPECT_EQ(left.vertexConstantTable, nullptr);
-                          EXPECT_EQ(left.worldToViewHandle, nullptr);
-                          EXPECT_EQ(left.viewToScreenHandle, nullptr);
-                          EXPECT_EQ(left.modelToWorldHandle, nullptr);
-                      });
+    ExpectEachFailure(
+        VertexShaderKind, [](const Material& made) { EXPECT_NE(made.vertexShader, nullptr); },
+        [](const Material& left) {
+            EXPECT_EQ(left.vertexShader, nullptr);
+            EXPECT_EQ(left.vertexConstantTable, nullptr);
+            EXPECT_EQ(left.worldToViewHandle, nullptr);
+            EXPECT_EQ(left.viewToScreenHandle, nullptr);
+            EXPECT_EQ(left.modelToWorldHandle, nullptr);
+        });
 }
 }  // namespace
