@@ -24,30 +24,26 @@ struct Failure {
     const char* name;
     FileCall call;
     DWORD error;  // the last error the failing call leaves; none for malloc
+    const char* report;  // what the description says before the system's text
 };
 // Codes that differ from one another and from anything the real calls would leave.
 const Failure Failures[] = {
-    {"size", FileCall::GetFileSizeEx, ERROR_ACCESS_DENIED},
-    {"memory", FileCall::Malloc, 0},
-    {"read", FileCall::ReadFile, ERROR_READ_FAULT},
-    {"close", FileCall::CloseHandle, ERROR_INVALID_HANDLE},
+    {"size", FileCall::GetFileSizeEx, ERROR_ACCESS_DENIED,
+     "Windows failed to get the size of shader: "},
+    {"memory", FileCall::Malloc, 0, nullptr},
+    {"read", FileCall::ReadFile, ERROR_READ_FAULT,
+     "Windows failed to read the contents of shader: "},
+    {"close", FileCall::CloseHandle, ERROR_INVALID_HANDLE,
+     "Windows failed to close the shader file handle: "},
 };
 constexpr DWORD CloseError = ERROR_INVALID_HANDLE;
 
 std::string DescriptionOf(const Failure& failure, const std::string& path, size_t size) {
-    switch (failure.call) {
-        case FileCall::GetFileSizeEx:
-            return "Windows failed to get the size of shader: " + FormatWindowsError(failure.error);
-        case FileCall::Malloc:
-            return "Failed to allocate " + std::to_string(size) +
-                   " bytes to read in the shader program " + path;
-        case FileCall::ReadFile:
-            return "Windows failed to read the contents of shader: " +
-                   FormatWindowsError(failure.error);
-        default:
-            return "Windows failed to close the shader file handle: " +
-                   FormatWindowsError(failure.error);
+    if (failure.call == FileCall::Malloc) {
+        return "Failed to allocate " + std::to_string(size) +
+               " bytes to read in the shader program " + path;
     }
+    return failure.report + FormatWindowsError(failure.error);
 }
 
 // What the hooks saw of one file: its handle and its block of `size` bytes.
