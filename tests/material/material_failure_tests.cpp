@@ -34,6 +34,17 @@ protected:
     DeviceProxy* Proxy() const { return proxy_->Get(); }
     IDirect3DDevice9* Real() const { return proxy_->Get()->Real(); }
 
+    // Loads the built shader of `kind` with the device's `create` failing: it is tried once
+    // and reported in one box, and nothing is written to std::cerr.
+    void LoadWithCreationFailing(Material& material, const ShaderKind& kind, ProxyCall create) {
+        material.*kind.path = kind.builtPath;
+        ASSERT_TRUE(Proxy()->FailCall(create, E_OUTOFMEMORY));
+        EXPECT_FALSE((material.*kind.load)());
+        ExpectOneBox(kind.caption, kind.creationFailure);
+        EXPECT_EQ(Proxy()->Calls(create), 1u);
+        EXPECT_EQ(errors_.Text(), "");
+    }
+
     // A built shader whose constant table's comment block no longer says "CTAB": the shader
     // is whole, but D3DX finds no constant table in it.
     static std::string WithoutFindableTable(std::string bytes) {
@@ -53,13 +64,8 @@ TEST_F(MaterialFailureTest, FragmentShaderCreationFailureReportsAfterTheTableAnd
     Material material;
     D3DXCreateTextureFromFileA(GraphicsState.device, CheckerTexturePath, &material.texture);
     ASSERT_NE(material.texture, nullptr);
-    material.fragmentShaderPath = StandardFragmentShaderPath;
     material.samplerIndex = 9;  // to see the lookup replace it
-    ASSERT_TRUE(Proxy()->FailCall(ProxyCall::CreatePixelShader, E_OUTOFMEMORY));
-    EXPECT_FALSE(material.LoadFragmentShader());
-
-    ExpectOneBox("No Fragment Shader", "DirectX failed to create the fragment shader");
-    EXPECT_EQ(Proxy()->Calls(ProxyCall::CreatePixelShader), 1u);
+    LoadWithCreationFailing(material, FragmentShaderKind, ProxyCall::CreatePixelShader);
     EXPECT_EQ(material.fragmentShader, nullptr);
     // The table comes from the bytes: it and its lookups are there all the same.
     ASSERT_NE(material.fragmentConstantTable, nullptr);
@@ -70,24 +76,17 @@ TEST_F(MaterialFailureTest, FragmentShaderCreationFailureReportsAfterTheTableAnd
     EXPECT_EQ(material.samplerIndex, RegisterOf(material.fragmentConstantTable, sampler));
     EXPECT_EQ(Proxy()->Calls(ProxyCall::SetTexture), 1u) << "the texture is bound at its sampler";
     EXPECT_EQ(BoundTexture(Real(), material.samplerIndex), material.texture);
-    EXPECT_EQ(errors_.Text(), "");
     Real()->SetTexture(material.samplerIndex, nullptr);
 }
 
 TEST_F(MaterialFailureTest, VertexShaderCreationFailureReportsAfterTheTableAndLookups) {
     Material material;
-    material.vertexShaderPath = StandardVertexShaderPath;
-    ASSERT_TRUE(Proxy()->FailCall(ProxyCall::CreateVertexShader, E_OUTOFMEMORY));
-    EXPECT_FALSE(material.LoadVertexShader());
-
-    ExpectOneBox("No Vertex Shader", "DirectX failed to create the vertex shader");
-    EXPECT_EQ(Proxy()->Calls(ProxyCall::CreateVertexShader), 1u);
+    LoadWithCreationFailing(material, VertexShaderKind, ProxyCall::CreateVertexShader);
     EXPECT_EQ(material.vertexShader, nullptr);
     ASSERT_NE(material.vertexConstantTable, nullptr);
     EXPECT_NE(material.worldToViewHandle, nullptr);
     EXPECT_NE(material.viewToScreenHandle, nullptr);
     EXPECT_NE(material.modelToWorldHandle, nullptr);
-    EXPECT_EQ(errors_.Text(), "");
 
     // The next load of the same file, with nothing failing, makes the shader.
     boxes_.Clear();

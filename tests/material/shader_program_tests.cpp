@@ -344,8 +344,7 @@ TEST_F(ShaderProgramTest, ShaderOfTheOtherKindFailsToCreate) {
     for (const ShaderKind* kind : {&FragmentShaderKind, &VertexShaderKind}) {
         boxes_.Clear();
         EXPECT_FALSE((material.*kind->load)());
-        ExpectOneBox(kind->caption, std::string("DirectX failed to create the ") + kind->name +
-                                        " shader");
+        ExpectOneBox(kind->caption, kind->creationFailure);
     }
     EXPECT_EQ(material.fragmentShader, nullptr);
     // The table is read from the bytes whatever the creation gave; it has no fragment names.

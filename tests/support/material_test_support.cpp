@@ -6,11 +6,14 @@ const char StandardVertexShaderPath[] = "data/standard_vertex.shader";
 const char StandardFragmentShaderPath[] = "data/standard_fragment.shader";
 const char CheckerTexturePath[] = "data/checker.bmp";
 
-const ShaderKind FragmentShaderKind = {"fragment", "No Fragment Shader", StandardFragmentShaderPath,
-                                       &Material::fragmentShaderPath,
+const ShaderKind FragmentShaderKind = {"fragment", "No Fragment Shader",
+                                       "DirectX failed to create the fragment shader",
+                                       StandardFragmentShaderPath, &Material::fragmentShaderPath,
                                        &Material::LoadFragmentShader};
-const ShaderKind VertexShaderKind = {"vertex", "No Vertex Shader", StandardVertexShaderPath,
-                                     &Material::vertexShaderPath, &Material::LoadVertexShader};
+const ShaderKind VertexShaderKind = {"vertex", "No Vertex Shader",
+                                     "DirectX failed to create the vertex shader",
+                                     StandardVertexShaderPath, &Material::vertexShaderPath,
+                                     &Material::LoadVertexShader};
 
 std::string StandardMaterialText(const std::string& colorModifierField,
                                  const std::string& vertexPath, const std::string& fragmentPath,

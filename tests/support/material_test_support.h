@@ -22,11 +22,13 @@ std::string StandardMaterialText(const std::string& colorModifierField,
                                  const std::string& fragmentPath = StandardFragmentShaderPath,
                                  const std::string& texturePath = CheckerTexturePath);
 
-// One of the two shaders a material loads: how the tests name it, the caption of its failure
-// box, its built file, and the material's path and loader for it.
+// One of the two shaders a material loads: how the tests name it, the caption and the text of
+// its box when the device will not create it, its built file, and the material's path and
+// loader for it.
 struct ShaderKind {
     const char* name;
     const char* caption;
+    const char* creationFailure;
     const char* builtPath;
     std::string Material::*path;
     bool (Material::*load)();
