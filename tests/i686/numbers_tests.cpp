@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "../material/material_test_support.h"
+#include "support/material_test_support.h"
 #include "material/asset_file.h"
 #include "material/material.h"
 #include "support/capture.h"

@@ -61,12 +61,17 @@ protected:
         folder_.Write(name, contents);
         return LoadAssetFile(name.c_str(), &RecordingReader, &reader_);
     }
-    // The file fails before any table reaches the reader, with exactly this line.
+    // The file fails before any table reaches the reader, its state closed, having written
+    // one of `reports` (two when either of two limits may come first).
     void ExpectFails(const std::string& name, const std::string& contents,
-                     const std::string& line) {
-        EXPECT_FALSE(Run(name, contents)) << contents;
-        EXPECT_EQ(errors_.Text(), line);
-        EXPECT_EQ(reader_.calls, 0);
+                     const std::vector<std::string>& reports) {
+        errors_.Clear();
+        const int calls = reader_.calls;
+        EXPECT_FALSE(Run(name, contents)) << name;
+        EXPECT_NE(std::find(reports.begin(), reports.end(), errors_.Text()), reports.end())
+            << name << " wrote: " << errors_.Text();
+        EXPECT_EQ(OpenAssetFileStates(), 0) << name;
+        EXPECT_EQ(reader_.calls, calls) << name;
     }
 
     TempFolder folder_;
@@ -94,12 +99,12 @@ TEST_F(AssetFileTest, ReaderFailureFailsTheLoadWithNothingAdded) {
 
 TEST_F(AssetFileTest, FileWithoutReturnReturnsNoValues) {
     ExpectFails("silent.asset", "local x = { 1, 2, 3 }\n",
-                "Asset files must return a single table (instead of 0 values)\n");
+                {"Asset files must return a single table (instead of 0 values)\n"});
 }
 
 TEST_F(AssetFileTest, TwoTablesAreTooMany) {
     ExpectFails("two.asset", "return {}, {}",
-                "Asset files must return a single table (instead of 2 values)\n");
+                {"Asset files must return a single table (instead of 2 values)\n"});
 }
 
 TEST_F(AssetFileTest, SingleValueThatIsNotATableIsNamedByItsType) {
@@ -112,24 +117,22 @@ TEST_F(AssetFileTest, SingleValueThatIsNotATableIsNamedByItsType) {
                  {"return true", "boolean"},
                  {"return function() end", "function"}};
     for (const auto& c : cases) {
-        errors_.Clear();
-        EXPECT_FALSE(Run("value.asset", c.chunk)) << c.chunk;
-        EXPECT_EQ(errors_.Text(), std::string("Asset files must return a table (instead of a ") +
-                                      c.typeName + ")\n")
-            << c.chunk;
-        EXPECT_EQ(OpenAssetFileStates(), 0) << c.chunk;
+        SCOPED_TRACE(c.chunk);
+        ExpectFails("value.asset", c.chunk,
+                    {std::string("Asset files must return a table (instead of a ") + c.typeName +
+                     ")\n"});
     }
     EXPECT_EQ(reader_.calls, 0);
 }
 
 TEST_F(AssetFileTest, CallOfAStandardFunctionIsARunErrorWrittenAsLuaGaveIt) {
     ExpectFails("print.asset", "print('hello')\nreturn {}\n",
-                "print.asset:1: attempt to call global 'print' (a nil value)");
+                {"print.asset:1: attempt to call global 'print' (a nil value)"});
 }
 
 TEST_F(AssetFileTest, SyntaxErrorNamesFileAndLine) {
     ExpectFails("syntax.asset", "return {\n  name = 'x'\n  size = 2\n}\n",
-                "syntax.asset:3: '}' expected (to close '{' at line 1) near 'size'");
+                {"syntax.asset:3: '}' expected (to close '{' at line 1) near 'size'"});
 }
 
 TEST_F(AssetFileTest, MissingFileGivesLuasOpenError) {
@@ -161,8 +164,8 @@ TEST_F(AssetFileTest, PrecompiledChunkLoadsLikeItsText) {
         EXPECT_EQ(reader_.name, "compiled 18302") << strip;
     }
     // With debug information a run error names the line, as the text's does.
-    EXPECT_FALSE(Run("print.asset", CompileChunk("local x = 1\nprint(x)\n", false, "@print.asset")));
-    EXPECT_EQ(errors_.Text(), "print.asset:2: attempt to call global 'print' (a nil value)");
+    ExpectFails("print.asset", CompileChunk("local x = 1\nprint(x)\n", false, "@print.asset"),
+                {"print.asset:2: attempt to call global 'print' (a nil value)"});
 }
 
 Instruction& First(Proto* f, OpCode op) {
@@ -220,20 +223,16 @@ TEST_F(AssetFileTest, CraftedPrecompiledChunksAreRefusedWithOneDiagnostic) {
          "code does not end in RETURN in the function of line 0"},
     };
     for (const auto& c : cases) {
-        errors_.Clear();
-        EXPECT_FALSE(Run("crafted.asset", CompileChunk(c.source, true, "=crafted", c.edit))) << c.source;
-        EXPECT_EQ(errors_.Text(), std::string("crafted.asset: bad precompiled chunk (") + c.reason + ")")
-            << c.source;
-        EXPECT_EQ(OpenAssetFileStates(), 0);
+        SCOPED_TRACE(c.source);
+        ExpectFails("crafted.asset", CompileChunk(c.source, true, "=crafted", c.edit),
+                    {std::string("crafted.asset: bad precompiled chunk (") + c.reason + ")"});
     }
     // Counts in the file are held to its size before Lua allocates anything for them.
     std::string huge = CompileChunk("return {}", true);
     const int32_t codeSize = 0x40000000;
     std::memcpy(&huge[LUAC_HEADERSIZE + 2 * sizeof(int) + 3], &codeSize, sizeof codeSize);
-    errors_.Clear();
-    EXPECT_FALSE(Run("huge.asset", huge));
-    EXPECT_EQ(errors_.Text(), "huge.asset: bad precompiled chunk (a count runs past the end of the file)");
-    EXPECT_EQ(reader_.calls, 0);
+    ExpectFails("huge.asset", huge,
+                {"huge.asset: bad precompiled chunk (a count runs past the end of the file)"});
 }
 
 TEST_F(AssetFileTest, EveryLoadRunsInAFreshStateWithoutLibraries) {
@@ -241,58 +240,47 @@ TEST_F(AssetFileTest, EveryLoadRunsInAFreshStateWithoutLibraries) {
     EXPECT_TRUE(Run("first.asset", "leftover = 'first'\nreturn { name = leftover }"));
     EXPECT_TRUE(Run("second.asset", "return { name = leftover or 'fresh' }"));
     EXPECT_EQ(reader_.name, "fresh");
-    EXPECT_FALSE(Run("string.asset", "return { name = string.format('%d', 1) }"));
-    EXPECT_EQ(errors_.Text(), "string.asset:1: attempt to index global 'string' (a nil value)");
+    ExpectFails("string.asset", "return { name = string.format('%d', 1) }",
+                {"string.asset:1: attempt to index global 'string' (a nil value)"});
 }
 
 // A file that never ends, or that grows without bound, is stopped by its budget or by the
 // memory limit and reported like any other run error; the state is closed all the same.
-class RunawayAssetFileTest : public AssetFileTest {
-protected:
-    void ExpectStopped(const std::string& name, const std::string& chunk,
-                       const std::vector<std::string>& reports) {
-        errors_.Clear();
-        EXPECT_FALSE(Run(name, chunk)) << chunk;
-        EXPECT_NE(std::find(reports.begin(), reports.end(), errors_.Text()), reports.end())
-            << chunk << "\nwrote: " << errors_.Text();
-        EXPECT_EQ(OpenAssetFileStates(), 0) << chunk;
-        EXPECT_EQ(reader_.calls, 0) << chunk;
-    }
-};
+using RunawayAssetFileTest = AssetFileTest;
 
 TEST_F(RunawayAssetFileTest, EndlessLoopsExceedTheBudget) {
-    ExpectStopped("endless.asset", "while true do end\nreturn {}\n",
+    ExpectFails("endless.asset", "while true do end\nreturn {}\n",
                   {"endless.asset:1: execution budget exceeded"});
-    ExpectStopped("counting.asset", "local n = 0\nrepeat\n  n = n + 1\nuntil n < 0\nreturn {}\n",
+    ExpectFails("counting.asset", "local n = 0\nrepeat\n  n = n + 1\nuntil n < 0\nreturn {}\n",
                   {"counting.asset:3: execution budget exceeded",
                    "counting.asset:4: execution budget exceeded"});
-    ExpectStopped("tail.asset", "local function f() return f() end\nreturn f()\n",
+    ExpectFails("tail.asset", "local function f() return f() end\nreturn f()\n",
                   {"tail.asset:1: execution budget exceeded"});
 }
 
 TEST_F(RunawayAssetFileTest, GrowingWithoutBoundRunsOutOfMemory) {
-    ExpectStopped("table.asset", "local t = {} while true do t[#t + 1] = t end\n",
+    ExpectFails("table.asset", "local t = {} while true do t[#t + 1] = t end\n",
                   {"not enough memory"});
-    ExpectStopped("string.asset", "local s = 'x' while true do s = s .. s end\n",
+    ExpectFails("string.asset", "local s = 'x' while true do s = s .. s end\n",
                   {"not enough memory"});
     // Growing by small steps takes some seconds to reach the limit: on a busy machine the
     // budget's time may come first.
-    ExpectStopped("keys.asset", "local t, i = {}, 0\nwhile true do i = i + 1 t['k' .. i] = {} end\n",
+    ExpectFails("keys.asset", "local t, i = {}, 0\nwhile true do i = i + 1 t['k' .. i] = {} end\n",
                   {"not enough memory", "keys.asset:2: execution budget exceeded"});
 }
 
 TEST_F(RunawayAssetFileTest, DeepRecursionIsAnError) {
     // Either limit may come first: Lua's stack or the memory its frames take.
-    ExpectStopped("deep.asset", "local function f() return 1 + f() end\nreturn { f() }\n",
+    ExpectFails("deep.asset", "local function f() return 1 + f() end\nreturn { f() }\n",
                   {"not enough memory", "deep.asset:1: stack overflow"});
-    ExpectStopped("wide.asset", "local function f(...) return 1 + f(1, 2, 3, ...) end\nreturn { f() }\n",
+    ExpectFails("wide.asset", "local function f(...) return 1 + f(1, 2, 3, ...) end\nreturn { f() }\n",
                   {"not enough memory", "wide.asset:1: stack overflow"});
 }
 
 TEST_F(RunawayAssetFileTest, SlowInstructionsStillMeetTheBudget) {
     // Comparing two equal strings of megabytes is one instruction, so the budget is also a
     // time: this loop would run for hours on the instruction count alone.
-    ExpectStopped("compare.asset",
+    ExpectFails("compare.asset",
                   "local s = 'x' for i = 1, 22 do s = s .. s end\n"
                   "local a, b = 'y' .. s, 'y' .. s\n"
                   "while a == b do end\nreturn {}\n",

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <cstring>
 #include <optional>
 #include <string>
 
@@ -13,7 +12,7 @@
 #include "support/device_proxy.h"
 #include "support/temp_folder.h"
 #include "support/test_device.h"
-#include "material_test_support.h"
+#include "support/material_test_support.h"
 
 namespace {
 class MaterialFailureTest : public DeviceTest {
@@ -35,12 +34,15 @@ protected:
     DeviceProxy* Proxy() const { return proxy_->Get(); }
     IDirect3DDevice9* Real() const { return proxy_->Get()->Real(); }
 
-    // The texture bound to a stage of the real device (no reference kept).
-    IDirect3DBaseTexture9* BoundTexture(DWORD stage) {
-        IDirect3DBaseTexture9* bound = nullptr;
-        Real()->GetTexture(stage, &bound);
-        if (bound != nullptr) bound->Release();
-        return bound;
+    // Loads the built shader of `kind` with the device's `create` failing: it is tried once
+    // and reported in one box, and nothing is written to std::cerr.
+    void LoadWithCreationFailing(Material& material, const ShaderKind& kind, ProxyCall create) {
+        material.*kind.path = kind.builtPath;
+        ASSERT_TRUE(Proxy()->FailCall(create, E_OUTOFMEMORY));
+        EXPECT_FALSE((material.*kind.load)());
+        ExpectOneBox(kind.caption, kind.creationFailure);
+        EXPECT_EQ(Proxy()->Calls(create), 1u);
+        EXPECT_EQ(errors_.Text(), "");
     }
 
     // A built shader whose constant table's comment block no longer says "CTAB": the shader
@@ -62,13 +64,8 @@ TEST_F(MaterialFailureTest, FragmentShaderCreationFailureReportsAfterTheTableAnd
     Material material;
     D3DXCreateTextureFromFileA(GraphicsState.device, CheckerTexturePath, &material.texture);
     ASSERT_NE(material.texture, nullptr);
-    material.fragmentShaderPath = StandardFragmentShaderPath;
     material.samplerIndex = 9;  // to see the lookup replace it
-    ASSERT_TRUE(Proxy()->FailCall(ProxyCall::CreatePixelShader, E_OUTOFMEMORY));
-    EXPECT_FALSE(material.LoadFragmentShader());
-
-    ExpectOneBox("No Fragment Shader", "DirectX failed to create the fragment shader");
-    EXPECT_EQ(Proxy()->Calls(ProxyCall::CreatePixelShader), 1u);
+    LoadWithCreationFailing(material, FragmentShaderKind, ProxyCall::CreatePixelShader);
     EXPECT_EQ(material.fragmentShader, nullptr);
     // The table comes from the bytes: it and its lookups are there all the same.
     ASSERT_NE(material.fragmentConstantTable, nullptr);
@@ -78,25 +75,18 @@ TEST_F(MaterialFailureTest, FragmentShaderCreationFailureReportsAfterTheTableAnd
     ASSERT_NE(sampler, nullptr);
     EXPECT_EQ(material.samplerIndex, RegisterOf(material.fragmentConstantTable, sampler));
     EXPECT_EQ(Proxy()->Calls(ProxyCall::SetTexture), 1u) << "the texture is bound at its sampler";
-    EXPECT_EQ(BoundTexture(material.samplerIndex), material.texture);
-    EXPECT_EQ(errors_.Text(), "");
+    EXPECT_EQ(BoundTexture(Real(), material.samplerIndex), material.texture);
     Real()->SetTexture(material.samplerIndex, nullptr);
 }
 
 TEST_F(MaterialFailureTest, VertexShaderCreationFailureReportsAfterTheTableAndLookups) {
     Material material;
-    material.vertexShaderPath = StandardVertexShaderPath;
-    ASSERT_TRUE(Proxy()->FailCall(ProxyCall::CreateVertexShader, E_OUTOFMEMORY));
-    EXPECT_FALSE(material.LoadVertexShader());
-
-    ExpectOneBox("No Vertex Shader", "DirectX failed to create the vertex shader");
-    EXPECT_EQ(Proxy()->Calls(ProxyCall::CreateVertexShader), 1u);
+    LoadWithCreationFailing(material, VertexShaderKind, ProxyCall::CreateVertexShader);
     EXPECT_EQ(material.vertexShader, nullptr);
     ASSERT_NE(material.vertexConstantTable, nullptr);
     EXPECT_NE(material.worldToViewHandle, nullptr);
     EXPECT_NE(material.viewToScreenHandle, nullptr);
     EXPECT_NE(material.modelToWorldHandle, nullptr);
-    EXPECT_EQ(errors_.Text(), "");
 
     // The next load of the same file, with nothing failing, makes the shader.
     boxes_.Clear();
@@ -114,11 +104,12 @@ TEST_F(MaterialFailureTest, TextureThatCannotBeMadeStaysNullWithoutAReport) {
         std::string materialText;
         bool failTextureCreation;
     };
-    std::string missingFile = text;
-    missingFile.replace(missingFile.find(CheckerTexturePath), std::strlen(CheckerTexturePath),
-                        "data/no such texture.bmp");
-    const Case cases[] = {{"the device cannot create the texture", text, true},
-                          {"the texture file is missing", missingFile, false}};
+    const Case cases[] = {
+        {"the device cannot create the texture", text, true},
+        {"the texture file is missing",
+         StandardMaterialText("g_colorModifier = { 1, 1, 1 }", StandardVertexShaderPath,
+                              StandardFragmentShaderPath, "data/no such texture.bmp"),
+         false}};
     for (const Case& c : cases) {
         boxes_.Clear();
         Proxy()->ClearFailures();
@@ -143,7 +134,7 @@ TEST_F(MaterialFailureTest, TextureThatCannotBeMadeStaysNullWithoutAReport) {
         EXPECT_TRUE(material.LoadFragmentShader()) << c.name;
         EXPECT_TRUE(material.LoadVertexShader()) << c.name;
         EXPECT_NE(material.samplerIndex, 9u) << c.name;
-        EXPECT_EQ(BoundTexture(material.samplerIndex), nullptr) << c.name;
+        EXPECT_EQ(BoundTexture(Real(), material.samplerIndex), nullptr) << c.name;
         EXPECT_TRUE(boxes_.Boxes().empty()) << c.name;
     }
 }
@@ -183,10 +174,7 @@ TEST_F(MaterialFailureTest, ConstantTableThatD3DXCannotReadLeavesHandlesNull) {
     EXPECT_EQ(Proxy()->Calls(ProxyCall::SetTexture), setTextures) << "nothing bound at load";
 
     // Without tables nothing is written, and nothing is called through an absent table.
-    material.ApplyColorModifier();
-    D3DXMATRIX identity;
-    D3DXMatrixIdentity(&identity);
-    material.SetTransforms(identity, identity, identity);
+    WriteEveryConstant(material);
     EXPECT_EQ(Proxy()->Calls(ProxyCall::SetPixelShaderConstantF), 0u);
     EXPECT_EQ(Proxy()->Calls(ProxyCall::SetVertexShaderConstantF), 0u);
 }

@@ -10,13 +10,19 @@
 #include "material/asset_file.h"
 #include "material/material.h"
 #include "material/texture_header.h"
-#include "material_test_support.h"
+#include "support/material_test_support.h"
 #include "support/capture.h"
 #include "support/temp_folder.h"
 #include "support/test_device.h"
 
 namespace {
 const char WarningText[] = "g_colorModifier does not exist. Using default values.";
+
+// A field of the material file and the type its value has there.
+struct WrongType {
+    const char* field;
+    const char* typeName;
+};
 
 class MaterialTest : public DeviceTest {
 protected:
@@ -88,17 +94,14 @@ TEST_F(MaterialTest, ColorModifierCases) {
 
 TEST_F(MaterialTest, ShadersThatAreNotATableStopTheLoadBeforeConstants) {
     // "constants" has no colour modifier: had it been read, the warning box would show.
-    const struct {
-        const char* shaders;
-        const char* typeName;
-    } cases[] = {{"", "nil"},
-                 {"shaders = 'data/standard.shader',", "string"},
-                 {"shaders = 12,", "number"},
-                 {"shaders = false,", "boolean"}};
+    const WrongType cases[] = {{"", "nil"},
+                               {"shaders = 'data/standard.shader',", "string"},
+                               {"shaders = 12,", "number"},
+                               {"shaders = false,", "boolean"}};
     for (const auto& c : cases) {
         Material material;
         ExpectWrongType(material,
-                        std::string("return { texture = 'data/checker.bmp', ") + c.shaders +
+                        std::string("return { texture = 'data/checker.bmp', ") + c.field +
                             " constants = {} }",
                         "shaders", "table", c.typeName);
         EXPECT_NE(material.texture, nullptr) << "the texture is read first";
@@ -109,17 +112,14 @@ TEST_F(MaterialTest, ShadersThatAreNotATableStopTheLoadBeforeConstants) {
 }
 
 TEST_F(MaterialTest, ConstantsThatAreNotATableFailTheLoadWithoutABox) {
-    const struct {
-        const char* constants;
-        const char* typeName;
-    } cases[] = {
+    const WrongType cases[] = {
         {"", "nil"}, {"constants = 7,", "number"}, {"constants = 'g_colorModifier',", "string"}};
     for (const auto& c : cases) {
         Material material;
         ExpectWrongType(material,
                         std::string("return { texture = 'data/checker.bmp', shaders = { "
                                     "vertexShader = 'v.shader', fragmentShader = 'f.shader' }, ") +
-                            c.constants + " }",
+                            c.field + " }",
                         "constants", "table", c.typeName);
         EXPECT_EQ(material.vertexShaderPath, "v.shader");
         EXPECT_EQ(material.fragmentShaderPath, "f.shader");
@@ -128,14 +128,12 @@ TEST_F(MaterialTest, ConstantsThatAreNotATableFailTheLoadWithoutABox) {
 }
 
 TEST_F(MaterialTest, TextureThatIsNeitherStringNorNumberStopsTheLoad) {
-    const struct {
-        const char* texture;
-        const char* typeName;
-    } cases[] = {{"texture = {},", "table"}, {"", "nil"}, {"texture = true,", "boolean"}};
+    const WrongType cases[] = {
+        {"texture = {},", "table"}, {"", "nil"}, {"texture = true,", "boolean"}};
     for (const auto& c : cases) {
         Material material;
         ExpectWrongType(material,
-                        std::string("return { ") + c.texture +
+                        std::string("return { ") + c.field +
                             " shaders = { vertexShader = 'v.shader' }, constants = {} }",
                         "texture", "string", c.typeName);
         EXPECT_EQ(material.texture, nullptr);
@@ -334,20 +332,18 @@ TEST_F(MaterialTest, FileThatFailsToRunReadsNothing) {
 TEST_F(MaterialTest, ShippedMaterialsLoadSilentlyWithDifferentModifiers) {
     Material cube;
     Material plane;
-    EXPECT_TRUE(cube.Load("data/material1.material"));
-    EXPECT_TRUE(cube.LoadFragmentShader());
-    EXPECT_TRUE(cube.LoadVertexShader());
-    EXPECT_TRUE(plane.Load("data/material2.material"));
-    EXPECT_TRUE(plane.LoadFragmentShader());
-    EXPECT_TRUE(plane.LoadVertexShader());
-    EXPECT_TRUE(boxes_.Boxes().empty());
-    EXPECT_EQ(errors_.Text(), "");
-    for (const Material* material : {&cube, &plane}) {
+    for (Material* material : {&cube, &plane}) {
+        EXPECT_TRUE(material->Load(material == &cube ? "data/material1.material"
+                                                      : "data/material2.material"));
+        EXPECT_TRUE(material->LoadFragmentShader());
+        EXPECT_TRUE(material->LoadVertexShader());
         EXPECT_NE(material->texture, nullptr);
         EXPECT_NE(material->vertexShader, nullptr);
         EXPECT_NE(material->fragmentShader, nullptr);
         EXPECT_NE(material->colorModifier[0], -1.0f);
     }
+    EXPECT_TRUE(boxes_.Boxes().empty());
+    EXPECT_EQ(errors_.Text(), "");
     bool different = false;
     for (int i = 0; i < 3; ++i)
         different = different || cube.colorModifier[i] != plane.colorModifier[i];
@@ -363,11 +359,7 @@ protected:
         ASSERT_TRUE(material.LoadFragmentShader());
         ASSERT_TRUE(material.LoadVertexShader());
         ASSERT_NE(material.colorModifierHandle, nullptr);
-        modifierRegister_ =
-            RegisterOf(material.fragmentConstantTable, material.colorModifierHandle);
-        // Something the material must overwrite.
-        const float stale[4] = {9.0f, 9.0f, 9.0f, 9.0f};
-        Device()->SetPixelShaderConstantF(modifierRegister_, stale, 1);
+        modifierRegister_ = StaleColorModifierRegister(Device(), material);
     }
 
     // The default value the constant table gives g_colorModifier.
@@ -420,9 +412,7 @@ TEST_F(AppliedMaterialTest, MaterialWithoutConstantsWritesZero) {
                           "'data/standard_vertex.shader', fragmentShader = "
                           "'data/standard_fragment.shader' } }"));
     ASSERT_TRUE(material.LoadFragmentShader());
-    const UINT index = RegisterOf(material.fragmentConstantTable, material.colorModifierHandle);
-    const float stale[4] = {9.0f, 9.0f, 9.0f, 9.0f};
-    Device()->SetPixelShaderConstantF(index, stale, 1);
+    const UINT index = StaleColorModifierRegister(Device(), material);
     material.ApplyColorModifier();
     const std::array<float, 4> written = PixelConstant(Device(), index);
     for (int i = 0; i < 3; ++i) EXPECT_EQ(written[i], 0.0f) << i;
@@ -435,10 +425,7 @@ TEST_F(AppliedMaterialTest, WithoutShadersNothingIsWritten) {
     const float stale[4] = {9.0f, 8.0f, 7.0f, 6.0f};
     Device()->SetPixelShaderConstantF(0, stale, 1);
     Device()->SetVertexShaderConstantF(0, stale, 1);
-    material.ApplyColorModifier();
-    D3DXMATRIX identity;
-    D3DXMatrixIdentity(&identity);
-    material.SetTransforms(identity, identity, identity);
+    WriteEveryConstant(material);
     EXPECT_EQ(PixelConstant(Device(), 0), (std::array<float, 4>{9.0f, 8.0f, 7.0f, 6.0f}));
     EXPECT_EQ(VertexConstant(Device(), 0), (std::array<float, 4>{9.0f, 8.0f, 7.0f, 6.0f}));
 }
@@ -463,14 +450,8 @@ TEST_F(AppliedMaterialTest, SetTransformsWritesEachMatrixToItsConstant) {
                    {material.viewToScreenHandle, &viewToScreen},
                    {material.modelToWorldHandle, &modelToWorld}};
     for (const auto& w : written) {
-        const UINT base = RegisterOf(material.vertexConstantTable, w.handle);
-        // The shaders keep matrices by columns: register base + c holds column c.
-        for (UINT c = 0; c < 4; ++c) {
-            const std::array<float, 4> column = VertexConstant(Device(), base + c);
-            for (UINT r = 0; r < 4; ++r) {
-                EXPECT_EQ(column[r], (*w.matrix)(r, c)) << "register " << base + c << " row " << r;
-            }
-        }
+        ExpectMatrixInRegisters(Device(), RegisterOf(material.vertexConstantTable, w.handle),
+                                *w.matrix);
     }
 }
 
@@ -483,16 +464,13 @@ TEST_F(AppliedMaterialTest, BindMakesShadersAndTextureCurrent) {
     material.Bind();
     IDirect3DVertexShader9* vertexShader = nullptr;
     IDirect3DPixelShader9* pixelShader = nullptr;
-    IDirect3DBaseTexture9* texture = nullptr;
     Device()->GetVertexShader(&vertexShader);
     Device()->GetPixelShader(&pixelShader);
-    Device()->GetTexture(material.samplerIndex, &texture);
     EXPECT_EQ(vertexShader, material.vertexShader);
     EXPECT_EQ(pixelShader, material.fragmentShader);
-    EXPECT_EQ(texture, material.texture);
+    EXPECT_EQ(BoundTexture(Device(), material.samplerIndex), material.texture);
     if (vertexShader != nullptr) vertexShader->Release();
     if (pixelShader != nullptr) pixelShader->Release();
-    if (texture != nullptr) texture->Release();
     Device()->SetVertexShader(nullptr);
     Device()->SetPixelShader(nullptr);
     Device()->SetTexture(material.samplerIndex, nullptr);

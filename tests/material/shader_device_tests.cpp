@@ -2,6 +2,7 @@
 // lands in the registers that the code reads, laid out the way the code reads them.
 #include "material/material.h"
 #include "formats/shader_tokens.h"
+#include "support/material_test_support.h"
 #include "support/shader_corpus.h"
 #include "support/temp_folder.h"
 #include "support/test_device.h"
@@ -31,8 +32,8 @@ struct ShaderObjects {
 class ShaderDevice : public DeviceTest {};
 
 TEST_F(ShaderDevice, BothShadersAreCreatedAndTheirConstantsLandWhereTheCodeReadsThem) {
-    const std::string vertexBytes = ReadWholeFile("data/standard_vertex.shader");
-    const std::string pixelBytes = ReadWholeFile("data/standard_fragment.shader");
+    const std::string vertexBytes = ReadWholeFile(StandardVertexShaderPath);
+    const std::string pixelBytes = ReadWholeFile(StandardFragmentShaderPath);
     std::string why;
     ASSERT_TRUE(CheckShaderTokens(vertexBytes.data(), vertexBytes.size(),
                                   kVertexShaderVersionType, &why)) << why;
@@ -60,12 +61,7 @@ TEST_F(ShaderDevice, BothShadersAreCreatedAndTheirConstantsLandWhereTheCodeReads
         D3DXMATRIX m;
         for (int i = 0; i < 16; ++i) m[i] = static_cast<float>(i + 1) + 0.5f * desc.RegisterIndex;
         ASSERT_EQ(objects.vertexTable->SetMatrix(Device(), handle, &m), D3D_OK);
-        float registers[16] = {};
-        ASSERT_EQ(Device()->GetVertexShaderConstantF(desc.RegisterIndex, registers, 4), D3D_OK);
-        for (int column = 0; column < 4; ++column)
-            for (int row = 0; row < 4; ++row)
-                EXPECT_EQ(registers[column * 4 + row], m(row, column))
-                    << "c" << desc.RegisterIndex + column << " component " << row;
+        ExpectMatrixInRegisters(Device(), desc.RegisterIndex, m);
     }
 
     D3DXHANDLE modifier = objects.pixelTable->GetConstantByName(nullptr, "g_colorModifier");
@@ -73,13 +69,11 @@ TEST_F(ShaderDevice, BothShadersAreCreatedAndTheirConstantsLandWhereTheCodeReads
     float garbage[4] = {7, 7, 7, 7};
     ASSERT_EQ(Device()->SetPixelShaderConstantF(0, garbage, 1), D3D_OK);
     ASSERT_EQ(objects.pixelTable->SetDefaults(Device()), D3D_OK);
-    float c0[4] = {};
-    ASSERT_EQ(Device()->GetPixelShaderConstantF(0, c0, 1), D3D_OK);
-    EXPECT_EQ(std::vector<float>(c0, c0 + 4), (std::vector<float>{1, 1, 1, 0}));
+    EXPECT_EQ(PixelConstant(Device(), 0), (std::array<float, 4>{1, 1, 1, 0}));
     const float color[3] = {1.0f, 0.5f, 0.25f};
     ASSERT_EQ(objects.pixelTable->SetFloatArray(Device(), modifier, color, 3), D3D_OK);
-    ASSERT_EQ(Device()->GetPixelShaderConstantF(0, c0, 1), D3D_OK);
-    EXPECT_EQ(std::vector<float>(c0, c0 + 3), (std::vector<float>{1, 0.5f, 0.25f}));
+    const std::array<float, 4> c0 = PixelConstant(Device(), 0);
+    EXPECT_EQ(std::vector<float>(c0.begin(), c0.begin() + 3), (std::vector<float>{1, 0.5f, 0.25f}));
 
     // A shader of the other kind is refused by the device, as the checker refuses it.
     IDirect3DPixelShader9* wrongKind = nullptr;
@@ -92,8 +86,8 @@ TEST_F(ShaderDevice, BothShadersAreCreatedAndTheirConstantsLandWhereTheCodeReads
 TEST_F(ShaderDevice, EveryModelOfTheCorpusIsCreated) {
     D3DCAPS9 caps = {};
     ASSERT_EQ(Device()->GetDeviceCaps(&caps), D3D_OK);
-    const std::string vertexDonor = ReadWholeFile("data/standard_vertex.shader");
-    const std::string pixelDonor = ReadWholeFile("data/standard_fragment.shader");
+    const std::string vertexDonor = ReadWholeFile(StandardVertexShaderPath);
+    const std::string pixelDonor = ReadWholeFile(StandardFragmentShaderPath);
     int created = 0;
     for (size_t i = 0; i < ShaderCorpusSize; ++i) {
         SCOPED_TRACE(ShaderCorpus[i].name);
@@ -136,7 +130,7 @@ TEST_F(ShaderDevice, EveryModelOfTheCorpusIsCreated) {
 // walk far past the file; the program's loader finds the table all the same.
 TEST_F(ShaderDevice, LiteralsThatLookLikeCommentsLoadWithTheirConstantTable) {
     TempFolder folder;
-    const std::string standard = ReadWholeFile("data/standard_fragment.shader");
+    const std::string standard = ReadWholeFile(StandardFragmentShaderPath);
     for (uint32_t literal : {0x7FFFFFFEu, 0x3F80FFFEu, 0x0000FFFFu}) {
         SCOPED_TRACE(literal);
         const uint32_t def[6] = {0x05000051, 0xA00F001F, literal, 0x42415443, literal, literal};

@@ -6,11 +6,10 @@
 #include <cstdint>
 #include <cstring>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "material/material.h"
-#include "material_test_support.h"
+#include "support/material_test_support.h"
 #include "support/shader_corpus.h"
 #include "support/capture.h"
 #include "support/temp_folder.h"
@@ -151,22 +150,12 @@ TEST_P(ShaderDrawTest, QuadShowsTexelTimesVertexColorTimesModifier) {
     TempFolder folder;
     StandardErrorCapture errors;
     Material material;
-    std::string text = StandardMaterialText("g_colorModifier = { 1, 0.5, 0.75 }");
-    for (const auto& shader :
-         {std::make_pair(
-              StandardVertexShaderPath,
-              ShaderFile(folder, GetParam().vertex, StandardVertexShaderPath, "v.shader")),
-          std::make_pair(
-              StandardFragmentShaderPath,
-              ShaderFile(folder, GetParam().pixel, StandardFragmentShaderPath, "p.shader"))}) {
-        const size_t at = text.find(shader.first);
-        ASSERT_NE(at, std::string::npos);
-        std::string path = shader.second;
-        for (char& c : path)
-            if (c == '\\') c = '/';
-        text.replace(at, std::strlen(shader.first), path);
-    }
-    const std::string path = folder.Write("draw.material", text);
+    const std::string path = folder.Write(
+        "draw.material",
+        StandardMaterialText(
+            "g_colorModifier = { 1, 0.5, 0.75 }",
+            ShaderFile(folder, GetParam().vertex, StandardVertexShaderPath, "v.shader"),
+            ShaderFile(folder, GetParam().pixel, StandardFragmentShaderPath, "p.shader")));
     ASSERT_TRUE(material.Load(path.c_str()));
     ASSERT_TRUE(material.LoadFragmentShader());
     ASSERT_TRUE(material.LoadVertexShader());

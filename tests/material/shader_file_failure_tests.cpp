@@ -17,37 +17,33 @@
 #include "support/import_hook.h"
 #include "support/temp_folder.h"
 #include "support/test_device.h"
-#include "material_test_support.h"
+#include "support/material_test_support.h"
 
 namespace {
 struct Failure {
     const char* name;
     FileCall call;
     DWORD error;  // the last error the failing call leaves; none for malloc
+    const char* report;  // what the description says before the system's text
 };
 // Codes that differ from one another and from anything the real calls would leave.
 const Failure Failures[] = {
-    {"size", FileCall::GetFileSizeEx, ERROR_ACCESS_DENIED},
-    {"memory", FileCall::Malloc, 0},
-    {"read", FileCall::ReadFile, ERROR_READ_FAULT},
-    {"close", FileCall::CloseHandle, ERROR_INVALID_HANDLE},
+    {"size", FileCall::GetFileSizeEx, ERROR_ACCESS_DENIED,
+     "Windows failed to get the size of shader: "},
+    {"memory", FileCall::Malloc, 0, nullptr},
+    {"read", FileCall::ReadFile, ERROR_READ_FAULT,
+     "Windows failed to read the contents of shader: "},
+    {"close", FileCall::CloseHandle, ERROR_INVALID_HANDLE,
+     "Windows failed to close the shader file handle: "},
 };
 constexpr DWORD CloseError = ERROR_INVALID_HANDLE;
 
 std::string DescriptionOf(const Failure& failure, const std::string& path, size_t size) {
-    switch (failure.call) {
-        case FileCall::GetFileSizeEx:
-            return "Windows failed to get the size of shader: " + FormatWindowsError(failure.error);
-        case FileCall::Malloc:
-            return "Failed to allocate " + std::to_string(size) +
-                   " bytes to read in the shader program " + path;
-        case FileCall::ReadFile:
-            return "Windows failed to read the contents of shader: " +
-                   FormatWindowsError(failure.error);
-        default:
-            return "Windows failed to close the shader file handle: " +
-                   FormatWindowsError(failure.error);
+    if (failure.call == FileCall::Malloc) {
+        return "Failed to allocate " + std::to_string(size) +
+               " bytes to read in the shader program " + path;
     }
+    return failure.report + FormatWindowsError(failure.error);
 }
 
 // What the hooks saw of one file: its handle and its block of `size` bytes.
@@ -190,17 +186,9 @@ TEST(ShaderFileFailure, FailedOpenSkipsEveryLaterStepAndTheClose) {
 // The two loaders on a real device, reading a copy of a built shader.
 class ShaderLoadFailureTest : public DeviceTest {
 protected:
-    struct Kind {
-        const char* name;
-        const char* caption;
-        const char* builtPath;
-        std::string Material::*path;
-        bool (Material::*load)();
-    };
-
     // Loads `kind` from a copy of its built shader with `failure` (none when null) made to
     // happen, and checks what the hooks saw.
-    bool LoadWith(const Kind& kind, const Failure* failure, Material* material) {
+    bool LoadWith(const ShaderKind& kind, const Failure* failure, Material* material) {
         const std::string contents = ReadWholeFile(kind.builtPath);
         EXPECT_GT(contents.size(), 8u) << "the build makes " << kind.builtPath;
         const std::string path = folder_.Write(std::string(kind.name) + ".shader", contents);
@@ -230,7 +218,7 @@ protected:
     // The load with the hooks alone makes the shader (`made` checks it); with each failure
     // it fails, and `left` checks what the material kept.
     template <class Made, class Left>
-    void ExpectEachFailure(const Kind& kind, Made made, Left left) {
+    void ExpectEachFailure(const ShaderKind& kind, Made made, Left left) {
         {
             SCOPED_TRACE("no failure");
             Material material;
@@ -251,27 +239,25 @@ protected:
 };
 
 TEST_F(ShaderLoadFailureTest, FragmentShaderReadFailuresAreReportedAndCreateNothing) {
-    ExpectEachFailure({"fragment", "No Fragment Shader", StandardFragmentShaderPath,
-                       &Material::fragmentShaderPath, &Material::LoadFragmentShader},
-                      [](const Material& made) { EXPECT_NE(made.fragmentShader, nullptr); },
-                      [](const Material& left) {
-                          EXPECT_EQ(left.fragmentShader, nullptr);
-                          EXPECT_EQ(left.fragmentConstantTable, nullptr);
-                          EXPECT_EQ(left.colorModifierHandle, nullptr);
-                          EXPECT_EQ(left.samplerIndex, 3u);
-                      });
+    ExpectEachFailure(
+        FragmentShaderKind, [](const Material& made) { EXPECT_NE(made.fragmentShader, nullptr); },
+        [](const Material& left) {
+            EXPECT_EQ(left.fragmentShader, nullptr);
+            EXPECT_EQ(left.fragmentConstantTable, nullptr);
+            EXPECT_EQ(left.colorModifierHandle, nullptr);
+            EXPECT_EQ(left.samplerIndex, 3u);
+        });
 }
 
 TEST_F(ShaderLoadFailureTest, VertexShaderReadFailuresAreReportedAndCreateNothing) {
-    ExpectEachFailure({"vertex", "No Vertex Shader", StandardVertexShaderPath,
-                       &Material::vertexShaderPath, &Material::LoadVertexShader},
-                      [](const Material& made) { EXPECT_NE(made.vertexShader, nullptr); },
-                      [](const Material& left) {
-                          EXPECT_EQ(left.vertexShader, nullptr);
-                          EXPECT_EQ(left.vertexConstantTable, nullptr);
-                          EXPECT_EQ(left.worldToViewHandle, nullptr);
-                          EXPECT_EQ(left.viewToScreenHandle, nullptr);
-                          EXPECT_EQ(left.modelToWorldHandle, nullptr);
-                      });
+    ExpectEachFailure(
+        VertexShaderKind, [](const Material& made) { EXPECT_NE(made.vertexShader, nullptr); },
+        [](const Material& left) {
+            EXPECT_EQ(left.vertexShader, nullptr);
+            EXPECT_EQ(left.vertexConstantTable, nullptr);
+            EXPECT_EQ(left.worldToViewHandle, nullptr);
+            EXPECT_EQ(left.viewToScreenHandle, nullptr);
+            EXPECT_EQ(left.modelToWorldHandle, nullptr);
+        });
 }
 }  // namespace

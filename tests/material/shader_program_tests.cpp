@@ -11,7 +11,7 @@
 
 #include "material/material.h"
 #include "material/shader_program.h"
-#include "material_test_support.h"
+#include "support/material_test_support.h"
 #include "platform/windows_error.h"
 #include "support/temp_folder.h"
 #include "support/test_device.h"
@@ -150,17 +150,6 @@ protected:
         return bytes.substr(0, 4) + bytes.substr(8 + 4 * (comment >> 16));
     }
 
-    // The one box shown, checked as an error box with `caption` and `text`.
-    void ExpectOneErrorBox(const std::string& caption, const std::string& text,
-                           const std::string& context) {
-        ASSERT_EQ(boxes_.Boxes().size(), 1u) << context;
-        const SeenMessageBox& box = boxes_.Boxes()[0];
-        EXPECT_EQ(box.caption, caption) << context;
-        EXPECT_EQ(box.text, text) << context;
-        EXPECT_EQ(box.owner, Window()) << context;
-        EXPECT_STREQ(IconName(box.icon), "error") << context;
-    }
-
     struct Damaged {
         std::string name;
         std::string bytes;
@@ -189,6 +178,28 @@ protected:
 
     static std::string RefusedText(const std::string& path) {
         return "The shader file " + path + " is not a usable compiled shader: ";
+    }
+
+    // Each damaged copy of `good` is refused with one box that gives a reason; `left` checks
+    // what the material kept.
+    template <class Left>
+    void ExpectDamagedRefused(const ShaderKind& kind, const std::string& good, Left left) {
+        for (const Damaged& file : DamagedFrom(good)) {
+            SCOPED_TRACE(file.name);
+            boxes_.Clear();
+            Material material;
+            const std::string& path = material.*kind.path =
+                folder_.Write(std::string("damaged-") + kind.name + ".shader", file.bytes);
+            EXPECT_FALSE((material.*kind.load)());
+            ASSERT_EQ(boxes_.Boxes().size(), 1u);
+            const std::string prefix = RefusedText(path);
+            const std::string& text = boxes_.Boxes()[0].text;
+            EXPECT_EQ(text.compare(0, prefix.size(), prefix), 0) << text;
+            EXPECT_GT(text.size(), prefix.size()) << "the reason is missing";
+            ExpectOneBox(kind.caption, text);
+            left(material);
+            EXPECT_TRUE(DeleteFileA(path.c_str()));
+        }
     }
 
     TempFolder folder_;
@@ -226,10 +237,7 @@ TEST_F(ShaderProgramTest, BuiltShadersCreateAndResolveEveryName) {
     EXPECT_EQ(material.samplerIndex, description.RegisterIndex);
 
     // The texture is bound to that sampler as soon as the fragment shader is loaded.
-    IDirect3DBaseTexture9* bound = nullptr;
-    Device()->GetTexture(material.samplerIndex, &bound);
-    EXPECT_EQ(bound, material.texture);
-    if (bound != nullptr) bound->Release();
+    EXPECT_EQ(BoundTexture(Device(), material.samplerIndex), material.texture);
     Device()->SetTexture(material.samplerIndex, nullptr);
 
     // The three transforms have places of their own.
@@ -249,9 +257,7 @@ TEST_F(ShaderProgramTest, SetDefaultsGivesTheDefaultColorModifier) {
     material.fragmentShaderPath = StandardFragmentShaderPath;
     ASSERT_TRUE(material.LoadFragmentShader());
     ASSERT_NE(material.colorModifierHandle, nullptr);
-    const UINT index = RegisterOf(material.fragmentConstantTable, material.colorModifierHandle);
-    const float stale[4] = {9.0f, 9.0f, 9.0f, 9.0f};
-    Device()->SetPixelShaderConstantF(index, stale, 1);
+    const UINT index = StaleColorModifierRegister(Device(), material);
     material.fragmentConstantTable->SetDefaults(Device());
     const std::array<float, 4> written = PixelConstant(Device(), index);
     EXPECT_EQ(written, (std::array<float, 4>{1.0f, 1.0f, 1.0f, 0.0f}));
@@ -268,10 +274,7 @@ TEST_F(ShaderProgramTest, ShaderWithoutSomeNamesStillLoads) {
     EXPECT_NE(material.colorModifierHandle, nullptr);
     EXPECT_EQ(material.samplerIndex, 5u) << "keeps its value";
     for (DWORD stage : {DWORD{0}, DWORD{5}}) {
-        IDirect3DBaseTexture9* bound = nullptr;
-        Device()->GetTexture(stage, &bound);
-        EXPECT_EQ(bound, nullptr) << "no texture bound at load, stage " << stage;
-        if (bound != nullptr) bound->Release();
+        EXPECT_EQ(BoundTexture(Device(), stage), nullptr) << "none bound at load, stage " << stage;
     }
     material.Release();
 
@@ -308,72 +311,45 @@ TEST_F(ShaderProgramTest, ShaderWithoutConstantTableLoadsWithNoHandles) {
     EXPECT_EQ(material.samplerIndex, 0u);
     EXPECT_TRUE(boxes_.Boxes().empty());
     // Nothing to write through, and nothing breaks.
-    material.ApplyColorModifier();
-    D3DXMATRIX identity;
-    D3DXMatrixIdentity(&identity);
-    material.SetTransforms(identity, identity, identity);
+    WriteEveryConstant(material);
 }
 
 TEST_F(ShaderProgramTest, DamagedFragmentShaderFilesAreRefusedWithAReport) {
-    for (const Damaged& file : DamagedFrom(fragmentBytes_)) {
-        boxes_.Clear();
-        Material material;
-        material.fragmentShaderPath = folder_.Write("damaged-fragment.shader", file.bytes);
-        EXPECT_FALSE(material.LoadFragmentShader()) << file.name;
-        ASSERT_EQ(boxes_.Boxes().size(), 1u) << file.name;
-        const std::string prefix = RefusedText(material.fragmentShaderPath);
-        const std::string& text = boxes_.Boxes()[0].text;
-        EXPECT_EQ(text.compare(0, prefix.size(), prefix), 0) << file.name << ": " << text;
-        EXPECT_GT(text.size(), prefix.size()) << file.name << ": the reason is missing";
-        ExpectOneErrorBox("No Fragment Shader", text, file.name);
-        EXPECT_EQ(material.fragmentShader, nullptr) << file.name;
-        EXPECT_EQ(material.fragmentConstantTable, nullptr) << file.name;
-        EXPECT_EQ(material.colorModifierHandle, nullptr) << file.name;
-        EXPECT_EQ(material.samplerIndex, 0u) << file.name;
-        EXPECT_TRUE(DeleteFileA(material.fragmentShaderPath.c_str())) << file.name;
-    }
+    ExpectDamagedRefused(FragmentShaderKind, fragmentBytes_, [](const Material& left) {
+        EXPECT_EQ(left.fragmentShader, nullptr);
+        EXPECT_EQ(left.fragmentConstantTable, nullptr);
+        EXPECT_EQ(left.colorModifierHandle, nullptr);
+        EXPECT_EQ(left.samplerIndex, 0u);
+    });
     boxes_.Clear();
     Material material;
     material.fragmentShaderPath = folder_.Write("empty.shader", "");
     EXPECT_FALSE(material.LoadFragmentShader());
-    ExpectOneErrorBox("No Fragment Shader",
-                      RefusedText(material.fragmentShaderPath) + "the file is empty", "empty");
+    ExpectOneBox("No Fragment Shader",
+                 RefusedText(material.fragmentShaderPath) + "the file is empty");
 }
 
 TEST_F(ShaderProgramTest, DamagedVertexShaderFilesAreRefusedWithAReport) {
-    for (const Damaged& file : DamagedFrom(vertexBytes_)) {
-        boxes_.Clear();
-        Material material;
-        material.vertexShaderPath = folder_.Write("damaged-vertex.shader", file.bytes);
-        EXPECT_FALSE(material.LoadVertexShader()) << file.name;
-        ASSERT_EQ(boxes_.Boxes().size(), 1u) << file.name;
-        const std::string prefix = RefusedText(material.vertexShaderPath);
-        const std::string& text = boxes_.Boxes()[0].text;
-        EXPECT_EQ(text.compare(0, prefix.size(), prefix), 0) << file.name << ": " << text;
-        ExpectOneErrorBox("No Vertex Shader", text, file.name);
-        EXPECT_EQ(material.vertexShader, nullptr) << file.name;
-        EXPECT_EQ(material.vertexConstantTable, nullptr) << file.name;
-        EXPECT_EQ(material.worldToViewHandle, nullptr) << file.name;
-        EXPECT_TRUE(DeleteFileA(material.vertexShaderPath.c_str())) << file.name;
-    }
+    ExpectDamagedRefused(VertexShaderKind, vertexBytes_, [](const Material& left) {
+        EXPECT_EQ(left.vertexShader, nullptr);
+        EXPECT_EQ(left.vertexConstantTable, nullptr);
+        EXPECT_EQ(left.worldToViewHandle, nullptr);
+    });
 }
 
 TEST_F(ShaderProgramTest, ShaderOfTheOtherKindFailsToCreate) {
     Material material;
     material.fragmentShaderPath = StandardVertexShaderPath;
-    EXPECT_FALSE(material.LoadFragmentShader());
-    ExpectOneErrorBox("No Fragment Shader", "DirectX failed to create the fragment shader",
-                      "vertex shader as fragment shader");
+    material.vertexShaderPath = StandardFragmentShaderPath;
+    for (const ShaderKind* kind : {&FragmentShaderKind, &VertexShaderKind}) {
+        boxes_.Clear();
+        EXPECT_FALSE((material.*kind->load)());
+        ExpectOneBox(kind->caption, kind->creationFailure);
+    }
     EXPECT_EQ(material.fragmentShader, nullptr);
     // The table is read from the bytes whatever the creation gave; it has no fragment names.
     EXPECT_EQ(material.colorModifierHandle, nullptr);
     EXPECT_EQ(material.samplerIndex, 0u);
-
-    boxes_.Clear();
-    material.vertexShaderPath = StandardFragmentShaderPath;
-    EXPECT_FALSE(material.LoadVertexShader());
-    ExpectOneErrorBox("No Vertex Shader", "DirectX failed to create the vertex shader",
-                      "fragment shader as vertex shader");
     EXPECT_EQ(material.vertexShader, nullptr);
     EXPECT_EQ(material.worldToViewHandle, nullptr);
     EXPECT_EQ(material.viewToScreenHandle, nullptr);
@@ -382,22 +358,18 @@ TEST_F(ShaderProgramTest, ShaderOfTheOtherKindFailsToCreate) {
 
 TEST_F(ShaderProgramTest, ShaderFileThatCannotBeOpenedIsReported) {
     Material material;  // no paths were read: both are empty
-    EXPECT_FALSE(material.LoadFragmentShader());
-    ExpectOneErrorBox("No Fragment Shader", OpenFailureText(""), "empty fragment path");
-    boxes_.Clear();
-    EXPECT_FALSE(material.LoadVertexShader());
-    ExpectOneErrorBox("No Vertex Shader", OpenFailureText(""), "empty vertex path");
-
-    boxes_.Clear();
-    material.fragmentShaderPath = folder_.PathOf("missing.shader");
-    EXPECT_FALSE(material.LoadFragmentShader());
-    ExpectOneErrorBox("No Fragment Shader", OpenFailure + FormatWindowsError(ERROR_FILE_NOT_FOUND),
-                      "missing fragment file");
-    boxes_.Clear();
-    material.vertexShaderPath = folder_.PathOf("missing.shader");
-    EXPECT_FALSE(material.LoadVertexShader());
-    ExpectOneErrorBox("No Vertex Shader", OpenFailure + FormatWindowsError(ERROR_FILE_NOT_FOUND),
-                      "missing vertex file");
+    const std::string missing = folder_.PathOf("missing.shader");
+    for (const std::string& path : {std::string(), missing}) {
+        for (const ShaderKind* kind : {&FragmentShaderKind, &VertexShaderKind}) {
+            SCOPED_TRACE(std::string(kind->name) + " path \"" + path + "\"");
+            boxes_.Clear();
+            material.*kind->path = path;
+            EXPECT_FALSE((material.*kind->load)());
+            ExpectOneBox(kind->caption,
+                         path.empty() ? OpenFailureText("")
+                                      : OpenFailure + FormatWindowsError(ERROR_FILE_NOT_FOUND));
+        }
+    }
     EXPECT_EQ(material.fragmentShader, nullptr);
     EXPECT_EQ(material.vertexShader, nullptr);
     EXPECT_EQ(material.fragmentConstantTable, nullptr);
