@@ -22,6 +22,9 @@ std::string SourcePath(const std::string& relative);
 std::string Setting(const char* name);
 // A fresh, empty scratch folder of this name in the working directory.
 std::string Scratch(const std::string& name);
+// Runs the asset tool `tool` on `arguments` then `output`, which it must write; gives `output`.
+std::string Convert(const std::string& tool, std::vector<std::string> arguments,
+                    const std::string& output);
 
 std::vector<uint8_t> ReadBytes(const std::string& path);
 std::string ReadText(const std::string& path);
