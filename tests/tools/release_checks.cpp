@@ -32,8 +32,6 @@ uint32_t Entry(const ByteReader& rsrc, uint32_t directory, uint32_t id, bool any
     return 0;
 }
 
-uint32_t Align4(uint32_t offset) { return (offset + 3) & ~3u; }
-
 // One node of the version tree: its key, where its value and children lie, where it ends.
 struct Block { std::string key; uint32_t valueLength, value, children, end; bool ok; };
 
@@ -58,9 +56,9 @@ Block ReadBlock(const ByteReader& info, uint32_t at) {
     block.ok = length >= 6 && block.end <= info.Size();
     uint32_t keyEnd = at + 6;
     block.key = Utf16(info, keyEnd, block.ok);
-    block.value = Align4(keyEnd);
+    block.value = (keyEnd + 3) & ~3u;
     const uint32_t valueEnd = block.value + block.valueLength * (info.U16(at + 4) == 1 ? 2 : 1);
-    block.children = Align4(valueEnd);
+    block.children = (valueEnd + 3) & ~3u;
     return block;
 }
 
@@ -131,12 +129,12 @@ void CheckVersion(const std::string& exe, const std::string& version) {
                     uint32_t valueAt = entry.value;
                     strings[table + "/" + entry.key] = Utf16(info, valueAt, entry.ok);
                     ASSERT_TRUE(entry.ok) << "version string at " << s << " is not ended, or not ASCII";
-                    s = Align4(entry.end);
+                    s = (entry.end + 3) & ~3u;
                 }
             }
-            child = Align4(block.end);
+            child = (block.end + 3) & ~3u;
         }
-        at = Align4(section.end);
+        at = (section.end + 3) & ~3u;
     }
     // The table's key is the translation as eight hex digits; Windows compares it as text.
     ASSERT_FALSE(translation.empty()) << "no Translation in VarFileInfo";

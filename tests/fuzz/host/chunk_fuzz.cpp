@@ -164,11 +164,6 @@ void AllProtos(Proto* f, std::vector<Proto*>* all) {
     for (int i = 0; i < f->sizep; ++i) AllProtos(f->p[i], all);
 }
 
-// A register near the top of f's stack, or a constant's index near the end of its table.
-int RegisterOrConstant(Random& r, const Proto* f, int largest) {
-    return r.Below(2) ? r.Near(f->maxstacksize, largest) : r.Near(f->sizek + BITRK, largest);
-}
-
 // Damage to the compiled functions themselves; sizes only shrink, so that dumping stays
 // within the arrays. Returns what it did.
 std::string DamageProto(Random& r, Proto* f) {
@@ -178,8 +173,8 @@ std::string DamageProto(Random& r, Proto* f) {
     switch (r.Below(15)) {
         case 0: SET_OPCODE(i, r.Below(64)); return "opcode";
         case 1: SETARG_A(i, r.Near(maxs, MAXARG_A)); return "A";
-        case 2: SETARG_B(i, RegisterOrConstant(r, f, MAXARG_B)); return "B";
-        case 3: SETARG_C(i, RegisterOrConstant(r, f, MAXARG_C)); return "C";
+        case 2: SETARG_B(i, r.Below(2) ? r.Near(maxs, MAXARG_B) : r.Near(f->sizek + BITRK, MAXARG_B)); return "B";
+        case 3: SETARG_C(i, r.Below(2) ? r.Near(maxs, MAXARG_C) : r.Near(f->sizek + BITRK, MAXARG_C)); return "C";
         case 4: SETARG_sBx(i, r.Near(f->sizecode - pc, 2 * f->sizecode) - r.Below(2 * f->sizecode)); return "sBx";
         case 5: SETARG_Bx(i, r.Below(2) ? r.Near(f->sizek, 300) : r.Near(f->sizep, 20)); return "Bx";
         case 6: SETARG_B(i, GETARG_B(i) == 0 ? 1 + r.Below(3) : 0); return "open B";
