@@ -73,6 +73,12 @@ std::string Convert(const std::string& tool, std::vector<std::string> arguments,
     return output;
 }
 
+std::string Made(const std::string& tool, const std::string& source, const std::string& name,
+                 std::vector<std::string> options) {
+    options.push_back(SourcePath(source));
+    return Convert(tool, options, Scratch(name) + "/" + name);
+}
+
 std::vector<uint8_t> ReadBytes(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});

@@ -25,6 +25,10 @@ std::string Scratch(const std::string& name);
 // Runs the asset tool `tool` on `arguments` then `output`, which it must write; gives `output`.
 std::string Convert(const std::string& tool, std::vector<std::string> arguments,
                     const std::string& output);
+// Converts `source` (from the source tree) after `options` into a fresh scratch folder
+// named like the output file `name`; gives the output's path.
+std::string Made(const std::string& tool, const std::string& source, const std::string& name,
+                 std::vector<std::string> options = {});
 
 std::vector<uint8_t> ReadBytes(const std::string& path);
 std::string ReadText(const std::string& path);

@@ -10,10 +10,6 @@
 #include <set>
 
 namespace {
-std::string Made(const char* tool, const std::string& source, const std::string& output) {
-    return Convert(tool, {SourcePath(source)}, Scratch(output) + "/" + output);
-}
-
 const char* const kTinyChecker = "tests/fixtures/tiny_checker.txt";
 
 uint32_t RowBytes(uint32_t width, uint32_t bits) { return (width * bits + 31) / 32 * 4; }

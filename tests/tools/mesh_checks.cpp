@@ -126,11 +126,6 @@ void CheckMeshFile(const std::string& path, const MeshExpect& expect) {
     }
 }
 
-// The mesh file that mesh_tool makes of `arguments` in a scratch folder of this name.
-std::string Converted(const std::string& name, const std::vector<std::string>& arguments) {
-    return Convert("mesh_tool", arguments, Scratch(name) + "/" + name + ".mesh.bin");
-}
-
 // A .gltf whose one buffer is a base64 data URI, packed into a binary .glb (12-byte header,
 // a JSON chunk without the URI, a BIN chunk of the decoded buffer), so that no binary model
 // is kept in the source tree.
@@ -167,8 +162,9 @@ void PackGlb(const std::string& gltf, const std::string& glb) {
 // The one-triangle mesh, field by field: counts, three vertices (x y z, colour as blue green
 // red alpha, u v), three indices. 92 bytes.
 TEST(mesh_tool, triangle_fixture) {
-    const std::string source = SourcePath("tests/fixtures/triangle.mesh.txt");
-    EXPECT_EQ(ReadBytes(Converted("triangle_fixture", {source})), FromHex("03000000 03000000"
+    const std::string out =
+        Made("mesh_tool", "tests/fixtures/triangle.mesh.txt", "triangle.mesh.bin");
+    EXPECT_EQ(ReadBytes(out), FromHex("03000000 03000000"
         "000080BF 000080BF 00000000 0000FFFF 00000000 0000803F"
         "00000000 0000803F 00000000 00FF00FF 0000003F 00000000"
         "0000803F 000080BF 00000000 FF0000FF 0000803F 0000803F"
@@ -181,14 +177,14 @@ TEST(mesh_tool, cube) {
     MeshExpect expect{24, 36};
     expect.outsideOf = Units(0, 0, 0);
     expect.uprightAtZ = -1;
-    CheckMeshFile(Converted("cube", {SourcePath("assets/meshes/cube.mesh.txt")}), expect);
+    CheckMeshFile(Made("mesh_tool", "assets/meshes/cube.mesh.txt", "cube.mesh.bin"), expect);
 }
 
 // The floor is drawn, not culled, from where the camera starts.
 TEST(mesh_tool, plane) {
     MeshExpect expect{4, 6};
     expect.seenFrom = Units(0, 0, -10);
-    CheckMeshFile(Converted("plane", {SourcePath("assets/meshes/plane.mesh.txt")}), expect);
+    CheckMeshFile(Made("mesh_tool", "assets/meshes/plane.mesh.txt", "plane.mesh.bin"), expect);
 }
 
 // One small model per interchange format: a square card at z = 1 facing +z, right-handed
@@ -245,7 +241,8 @@ TEST(mesh_tool, fit) {
     MeshExpect expect{8, 12, {}, {{-2, 2, -2, 2, 0, 0}}};
     expect.seenFrom = Units(0, 0, -10);
     expect.uprightAtZ = 0;
-    CheckMeshFile(Converted("fit", {"--fit", "4", kModels + "card.obj"}), expect);
+    const char* const kCard = "tests/fixtures/models/card.obj";
+    CheckMeshFile(Made("mesh_tool", kCard, "card_fit.mesh.bin", {"--fit", "4"}), expect);
 }
 
 TEST(mesh_tool, refuses_bad_input) {
