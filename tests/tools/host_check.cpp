@@ -64,6 +64,21 @@ std::string Scratch(const std::string& name) {
     return folder.string();
 }
 
+std::string Convert(const std::string& tool, std::vector<std::string> arguments,
+                    const std::string& output) {
+    arguments.insert(arguments.begin(), Tool(tool));
+    arguments.push_back(output);
+    ToolRun run = RunTool(arguments);
+    EXPECT_EQ(run.status, 0) << arguments[arguments.size() - 2] << " refused: " << run.errors;
+    return output;
+}
+
+std::string Made(const std::string& tool, const std::string& source, const std::string& name,
+                 std::vector<std::string> options) {
+    options.push_back(SourcePath(source));
+    return Convert(tool, options, Scratch(name) + "/" + name);
+}
+
 std::vector<uint8_t> ReadBytes(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});

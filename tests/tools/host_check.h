@@ -22,6 +22,13 @@ std::string SourcePath(const std::string& relative);
 std::string Setting(const char* name);
 // A fresh, empty scratch folder of this name in the working directory.
 std::string Scratch(const std::string& name);
+// Runs the asset tool `tool` on `arguments` then `output`, which it must write; gives `output`.
+std::string Convert(const std::string& tool, std::vector<std::string> arguments,
+                    const std::string& output);
+// Converts `source` (from the source tree) after `options` into a fresh scratch folder
+// named like the output file `name`; gives the output's path.
+std::string Made(const std::string& tool, const std::string& source, const std::string& name,
+                 std::vector<std::string> options = {});
 
 std::vector<uint8_t> ReadBytes(const std::string& path);
 std::string ReadText(const std::string& path);

@@ -10,12 +10,7 @@
 #include <set>
 
 namespace {
-std::string Convert(const char* tool, const std::string& source, const std::string& output) {
-    std::string out = Scratch(output) + "/" + output;
-    ToolRun run = RunTool({Tool(tool), SourcePath(source), out});
-    EXPECT_EQ(run.status, 0) << source << " refused: " << run.errors;
-    return out;
-}
+const char* const kTinyChecker = "tests/fixtures/tiny_checker.txt";
 
 uint32_t RowBytes(uint32_t width, uint32_t bits) { return (width * bits + 31) / 32 * 4; }
 
@@ -93,12 +88,14 @@ void CheckIco(const std::string& path, const std::vector<Probe>& probes) {
 }
 }  // namespace
 
-TEST(icon_tool, emblem) { CheckIco(Convert("icon_tool", "assets/icons/emblem.txt", "mirelth.ico"), {}); }
+TEST(icon_tool, emblem) {
+    CheckIco(Made("icon_tool", "assets/icons/emblem.txt", "mirelth.ico"), {});
+}
 
 // Probes into the stripe fixture catch flipped rows, a flipped mask, swapped 4-bit pixels
 // and swapped colour channels.
 TEST(icon_tool, pixel_layout) {
-    CheckIco(Convert("icon_tool", "tests/fixtures/stripe_emblem.txt", "stripe.ico"),
+    CheckIco(Made("icon_tool", "tests/fixtures/stripe_emblem.txt", "stripe.ico"),
              {{33, 15, 0xF0C010}, {27, 15, 0x204080}, {40, 15, 0x204080}, {33, 75, 0x204080},
               {5, 95, 0x204080}});
 }
@@ -125,7 +122,7 @@ TEST(icon_tool, refuses_bad_input) {
 // A well-formed 24-bit uncompressed BMP whose sides are powers of two.
 TEST(texture_tool, checker) {
     std::vector<uint8_t> file =
-        ReadBytes(Convert("texture_tool", "assets/textures/checker.txt", "checker.bmp"));
+        ReadBytes(Made("texture_tool", "assets/textures/checker.txt", "checker.bmp"));
     ByteReader bmp(file.data(), file.size());
     const uint32_t kMaximumSide = 4096;
     ASSERT_EQ(bmp.U16(0), 0x4D42) << "magic";
@@ -147,7 +144,7 @@ TEST(texture_tool, checker) {
 // Headers, then rows bottom-up, blue green red, padded from 6 to 8 bytes; the marked top-left
 // pixel (C0 B0 A0) comes last.
 TEST(texture_tool, tiny_checker_bytes) {
-    EXPECT_EQ(ReadBytes(Convert("texture_tool", "tests/fixtures/tiny_checker.txt", "tiny_checker.bmp")),
+    EXPECT_EQ(ReadBytes(Made("texture_tool", kTinyChecker, "tiny_checker.bmp")),
               FromHex("424D 56000000 00000000 36000000"
                       "28000000 02000000 04000000 0100 1800 00000000 20000000"
                       "130B0000 130B0000 00000000 00000000"
@@ -157,7 +154,7 @@ TEST(texture_tool, tiny_checker_bytes) {
 // The header (X8R8G8B8, three levels), then each level top-down as blue green red and a
 // zero: 2 by 4, then 1 by 2 and 1 by 1, each pixel the rounded mean of those it covers.
 TEST(texture_tool, tiny_checker_dds_bytes) {
-    EXPECT_EQ(ReadBytes(Convert("texture_tool", "tests/fixtures/tiny_checker.txt", "tiny_checker.dds")),
+    EXPECT_EQ(ReadBytes(Made("texture_tool", kTinyChecker, "tiny_checker.dds")),
               FromHex("44445320 7C000000 0F100200 04000000 02000000 08000000 00000000 03000000"
                       "00000000 00000000 00000000 00000000 00000000 00000000 00000000 00000000"
                       "00000000 00000000 00000000"

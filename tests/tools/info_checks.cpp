@@ -6,10 +6,10 @@
 
 namespace {
 // A copy of `source` cut to `cut` bytes (when given), with `put` written over at offsets and
-// `append` added.
-void DamagedCopy(const std::string& source, const std::string& copy, size_t cut,
-                 const std::vector<std::pair<size_t, std::string>>& put = {},
-                 const std::string& append = "") {
+// `append` added; gives the copy's path.
+using Patches = std::vector<std::pair<size_t, std::string>>;
+std::string DamagedCopy(const std::string& source, const std::string& copy, size_t cut,
+                        const Patches& put = {}, const std::string& append = "") {
     std::vector<uint8_t> bytes = ReadBytes(source);
     if (cut) bytes.resize(cut);
     for (const auto& [offset, hex] : put) {
@@ -19,6 +19,7 @@ void DamagedCopy(const std::string& source, const std::string& copy, size_t cut,
     std::vector<uint8_t> tail = FromHex(append);
     bytes.insert(bytes.end(), tail.begin(), tail.end());
     WriteBytes(copy, bytes);
+    return copy;
 }
 
 // The exit status, standard error ("" for none, else a pattern) and a report that matches
@@ -28,10 +29,8 @@ void ExpectInfo(const char* tool, const std::string& file, int status, const std
     SCOPED_TRACE(file);
     ToolRun run = RunTool({Tool(tool), "info", file});
     EXPECT_EQ(run.status, status);
-    if (errors.empty())
-        EXPECT_EQ(run.errors, "");
-    else
-        EXPECT_TRUE(Matches(run.errors, errors)) << errors << " in standard error: " << run.errors;
+    EXPECT_TRUE(errors.empty() ? run.errors.empty() : Matches(run.errors, errors))
+        << "standard error does not match \"" << errors << "\": " << run.errors;
     for (const std::string& pattern : report)
         EXPECT_TRUE(Matches(run.out, pattern)) << "no \"" << pattern << "\" in the report:\n" << run.out;
 }
@@ -50,18 +49,16 @@ TEST(mesh_tool, info) {
         "every index is below the vertex count", "no indices left over", "the program loads this file"});
     ExpectInfo("mesh_tool", plane, 0, "", {"4 vertices, 6 indices", ": 2 triangles face it.*, 0 face away"});
 
-    DamagedCopy(cube, work + "short.mesh.bin", 100);
-    ExpectInfo("mesh_tool", work + "short.mesh.bin", 1,
+    ExpectInfo("mesh_tool", DamagedCopy(cube, work + "short.mesh.bin", 100), 1,
         "^mesh_tool: The mesh file .*/short.mesh.bin is damaged: it holds 100 bytes but its counts need 728$",
         {"24 vertices, 36 indices"});
-    DamagedCopy(cube, work + "header.mesh.bin", 5);
-    ExpectInfo("mesh_tool", work + "header.mesh.bin", 1,
+    ExpectInfo("mesh_tool", DamagedCopy(cube, work + "header.mesh.bin", 5), 1,
                "it holds 5 bytes, fewer than its 8-byte header$", {});
 
     // Index 4 names vertex 99 (its bytes at 8 + 24 * 24 + 4 * 4 = 600), and so does index 35;
     // the loader stops at the first. Index 35's triangle, the last, is then missing too.
-    DamagedCopy(cube, work + "index.mesh.bin", 0, {{600, "63000000"}, {724, "63000000"}});
-    ExpectInfo("mesh_tool", work + "index.mesh.bin", 1,
+    const Patches kBadIndices{{600, "63000000"}, {724, "63000000"}};
+    ExpectInfo("mesh_tool", DamagedCopy(cube, work + "index.mesh.bin", 0, kBadIndices), 1,
         "^mesh_tool: The mesh file .*/index.mesh.bin is damaged: "
         "index 4 names vertex 99 but the file has 24 vertices$",
         {"index 4 names vertex 99, not below the vertex count 24\n",
@@ -69,8 +66,9 @@ TEST(mesh_tool, info) {
 
     // Two indices more than whole triangles take, one of them bad, and three bytes after
     // them: the loader reads neither, so the file loads.
-    DamagedCopy(cube, work + "leftover.mesh.bin", 0, {{4, "26000000"}}, "05000000 F4010000 AABBCC");
-    ExpectInfo("mesh_tool", work + "leftover.mesh.bin", 0, "", {"24 vertices, 38 indices, 12 triangles",
+    const std::string leftover = DamagedCopy(cube, work + "leftover.mesh.bin", 0, {{4, "26000000"}},
+                                             "05000000 F4010000 AABBCC");
+    ExpectInfo("mesh_tool", leftover, 0, "", {"24 vertices, 38 indices, 12 triangles",
         "the counts need 736 bytes; the 3 after them are never read",
         "index 37 names vertex 500, not below the vertex count 24 \\(left over, never read\\)",
         "2 indices left over after the last whole triangle", "the program loads this file"});
@@ -88,8 +86,8 @@ TEST(mesh_tool, info) {
     for (const char* triangle : {"0 1 2", "0 3 1", "0 2 3", "1 3 2", "4 6 5", "4 5 7", "4 7 6", "5 6 7"})
         tetrahedra += std::string("triangle ") + triangle + "\n";
     WriteText(work + "inside_out.mesh.txt", tetrahedra);
-    RunTool({Tool("mesh_tool"), work + "inside_out.mesh.txt", work + "inside_out.mesh.bin"});
-    ExpectInfo("mesh_tool", work + "inside_out.mesh.bin", 0, "",
+    const std::string insideOut = work + "inside_out.mesh.bin";
+    ExpectInfo("mesh_tool", Convert("mesh_tool", {work + "inside_out.mesh.txt"}, insideOut), 0, "",
                {"joined by shared corners: 2, closed: 2, closed and inside out [^:]*: 1\n"});
 }
 
@@ -111,8 +109,8 @@ TEST(shader_tool, info) {
     // Four instructions, two of them declarations; one of the fragment shader's two names.
     WriteText(work + "tint.psh", "// @constant g_colorModifier float3 c2\n// @constant g_extra float4x4 c4\n"
               "ps_2_0\ndcl v0\ndef c1, 1, 0, 0, 1\nmul r0, v0, c2\nmov oC0, r0\n");
-    ASSERT_EQ(RunTool({Tool("shader_tool"), work + "tint.psh", work + "tint.shader"}).status, 0);
-    ExpectInfo("shader_tool", work + "tint.shader", 0, "", {"4 instructions \\(2 of them dcl or def\\)\n",
+    const std::string tint = Convert("shader_tool", {work + "tint.psh"}, work + "tint.shader");
+    ExpectInfo("shader_tool", tint, 0, "", {"4 instructions \\(2 of them dcl or def\\)\n",
         "2 constants", "g_extra +float4 +c4 +4 +float4x4\n", "g_colorModifier +present",
         "g_color_sampler +absent +the texture's sampler: the texture stays on stage 0"});
 
@@ -125,8 +123,7 @@ TEST(shader_tool, info) {
         "2 instructions \\(1 of them dcl or def\\)\n", "no constant table", "g_colorModifier +absent"});
 
     // Cut in the middle of its constant table, and a file that is no shader at all.
-    DamagedCopy(fragment, work + "half.shader", 48);
-    ExpectInfo("shader_tool", work + "half.shader", 1,
+    ExpectInfo("shader_tool", DamagedCopy(fragment, work + "half.shader", 48), 1,
         "^shader_tool: The shader file .*/half.shader is not a usable compiled shader: [a-z]",
         {"a fragment \\(pixel\\) shader", "the file ends before its end token"});
     WriteText(work + "text.shader", "return {}\n");
@@ -135,11 +132,10 @@ TEST(shader_tool, info) {
 
     // Stray bytes after the end token are ignored, as Direct3D ignores them; part of the end
     // token is not the end token.
-    DamagedCopy(fragment, work + "tail.shader", 0, {}, "FFFF00");
-    ExpectInfo("shader_tool", work + "tail.shader", 0, "",
+    ExpectInfo("shader_tool", DamagedCopy(fragment, work + "tail.shader", 0, {}, "FFFF00"), 0, "",
                {"the program's check of the token stream passes"});
-    DamagedCopy(fragment, work + "short_end.shader", ReadBytes(fragment).size() - 2);
-    ExpectInfo("shader_tool", work + "short_end.shader", 1,
+    const size_t endCut = ReadBytes(fragment).size() - 2;
+    ExpectInfo("shader_tool", DamagedCopy(fragment, work + "short_end.shader", endCut), 1,
                "is not a usable compiled shader: the file ends before its end token", {});
 }
 

@@ -10,7 +10,6 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <cstring>
 #include <optional>
 
 namespace {
@@ -37,11 +36,15 @@ Point Units(int x, int y, int z) { return {x * kFixedUnit, y * kFixedUnit, z * k
 
 // The float at `offset` in 1/256ths, cut toward zero.
 int64_t Fixed(const ByteReader& bytes, size_t offset) {
-    uint32_t bits = bytes.U32(offset);
-    float value;
-    std::memcpy(&value, &bits, sizeof value);
+    const float value = bytes.F32(offset);
     EXPECT_TRUE(std::isfinite(value) && std::fabs(value) < 0x1p44f) << "float at byte " << offset;
     return std::isfinite(value) ? static_cast<int64_t>(static_cast<double>(value) * kFixedUnit) : 0;
+}
+
+std::vector<uint32_t> Distinct(std::vector<uint32_t> values) {
+    std::sort(values.begin(), values.end());
+    values.erase(std::unique(values.begin(), values.end()), values.end());
+    return values;
 }
 
 int64_t Dot(const Point& a, const Point& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
@@ -71,12 +74,8 @@ void CheckMeshFile(const std::string& path, const MeshExpect& expect) {
             EXPECT_EQ(bytes.U64(vertexAt(v) + 16), 0u) << "vertex " << v << " has a texture coordinate";
         }
     }
-    std::sort(colours.begin(), colours.end());
-    colours.erase(std::unique(colours.begin(), colours.end()), colours.end());
     if (!expect.colours.empty()) {
-        std::vector<uint32_t> wanted = expect.colours;
-        std::sort(wanted.begin(), wanted.end());
-        EXPECT_EQ(colours, wanted);
+        EXPECT_EQ(Distinct(colours), Distinct(expect.colours));
     }
     if (expect.bounds) {
         std::array<int, 6> bounds{};
@@ -127,11 +126,6 @@ void CheckMeshFile(const std::string& path, const MeshExpect& expect) {
     }
 }
 
-void Convert(const std::vector<std::string>& command) {
-    ToolRun run = RunTool(command);
-    ASSERT_EQ(run.status, 0) << command[command.size() - 2] << " refused: " << run.errors;
-}
-
 // A .gltf whose one buffer is a base64 data URI, packed into a binary .glb (12-byte header,
 // a JSON chunk without the URI, a BIN chunk of the decoded buffer), so that no binary model
 // is kept in the source tree.
@@ -168,8 +162,8 @@ void PackGlb(const std::string& gltf, const std::string& glb) {
 // The one-triangle mesh, field by field: counts, three vertices (x y z, colour as blue green
 // red alpha, u v), three indices. 92 bytes.
 TEST(mesh_tool, triangle_fixture) {
-    std::string out = Scratch("triangle_fixture") + "/triangle.mesh.bin";
-    Convert({Tool("mesh_tool"), SourcePath("tests/fixtures/triangle.mesh.txt"), out});
+    const std::string out =
+        Made("mesh_tool", "tests/fixtures/triangle.mesh.txt", "triangle.mesh.bin");
     EXPECT_EQ(ReadBytes(out), FromHex("03000000 03000000"
         "000080BF 000080BF 00000000 0000FFFF 00000000 0000803F"
         "00000000 0000803F 00000000 00FF00FF 0000003F 00000000"
@@ -180,21 +174,17 @@ TEST(mesh_tool, triangle_fixture) {
 // Every face turned outward, so the camera sees the faces toward it and no others; the
 // texture unmirrored everywhere and upright on the front face (z = -1).
 TEST(mesh_tool, cube) {
-    std::string out = Scratch("cube") + "/cube.mesh.bin";
-    Convert({Tool("mesh_tool"), SourcePath("assets/meshes/cube.mesh.txt"), out});
     MeshExpect expect{24, 36};
     expect.outsideOf = Units(0, 0, 0);
     expect.uprightAtZ = -1;
-    CheckMeshFile(out, expect);
+    CheckMeshFile(Made("mesh_tool", "assets/meshes/cube.mesh.txt", "cube.mesh.bin"), expect);
 }
 
 // The floor is drawn, not culled, from where the camera starts.
 TEST(mesh_tool, plane) {
-    std::string out = Scratch("plane") + "/plane.mesh.bin";
-    Convert({Tool("mesh_tool"), SourcePath("assets/meshes/plane.mesh.txt"), out});
     MeshExpect expect{4, 6};
     expect.seenFrom = Units(0, 0, -10);
-    CheckMeshFile(out, expect);
+    CheckMeshFile(Made("mesh_tool", "assets/meshes/plane.mesh.txt", "plane.mesh.bin"), expect);
 }
 
 // One small model per interchange format: a square card at z = 1 facing +z, right-handed
@@ -225,7 +215,7 @@ TEST(mesh_tool, models) {
         SCOPED_TRACE(model.input);
         std::string input = (model.input == std::string("card.glb") ? work + "/" : kModels) + model.input;
         std::string out = work + "/" + model.input + ".mesh.bin";
-        Convert({Tool("mesh_tool"), input, out});
+        Convert("mesh_tool", {input}, out);
         MeshExpect expect{model.vertices, model.indices, model.colours, {{-1, 1, -1, 1, -1, -1}}};
         expect.seenFrom = Units(0, 0, -10);
         if (model.upright) expect.uprightAtZ = -1;
@@ -239,22 +229,20 @@ TEST(mesh_tool, models) {
 TEST(mesh_tool, mirrored) {
     std::string work = Scratch("mirrored");
     for (const char* model : {"mirrored_cube.gltf", "mirrored_cube.dae"}) {
-        std::string out = work + "/" + model + ".mesh.bin";
-        Convert({Tool("mesh_tool"), kModels + model, out});
         MeshExpect expect{8, 36, {}, {{1, 3, -1, 1, -1, 1}}, Units(2, 0, 0)};
         expect.noTextureCoordinates = true;
-        CheckMeshFile(out, expect);
+        std::string out = work + "/" + model + ".mesh.bin";
+        CheckMeshFile(Convert("mesh_tool", {kModels + model}, out), expect);
     }
 }
 
 // Fitted to 4 units and centred on the origin.
 TEST(mesh_tool, fit) {
-    std::string out = Scratch("fit") + "/card_fit.mesh.bin";
-    Convert({Tool("mesh_tool"), "--fit", "4", kModels + "card.obj", out});
     MeshExpect expect{8, 12, {}, {{-2, 2, -2, 2, 0, 0}}};
     expect.seenFrom = Units(0, 0, -10);
     expect.uprightAtZ = 0;
-    CheckMeshFile(out, expect);
+    const char* const kCard = "tests/fixtures/models/card.obj";
+    CheckMeshFile(Made("mesh_tool", kCard, "card_fit.mesh.bin", {"--fit", "4"}), expect);
 }
 
 TEST(mesh_tool, refuses_bad_input) {

@@ -68,41 +68,34 @@ int Verify(lua_State* L) {
 
 // A value as text, tables to a few levels, so that two runs can be compared.
 void Describe(lua_State* L, int index, int depth, std::string* out) {
-    char number[64];
-    switch (lua_type(L, index)) {
-        case LUA_TNUMBER:
-            std::snprintf(number, sizeof number, "%.17g", lua_tonumber(L, index));
-            *out += number;
-            break;
-        case LUA_TSTRING: {
-            size_t size = 0;
-            const char* text = lua_tolstring(L, index, &size);
-            *out += "'" + std::string(text, size) + "'";
-            break;
+    const int type = lua_type(L, index);
+    if (type == LUA_TNUMBER) {
+        char number[64];
+        std::snprintf(number, sizeof number, "%.17g", lua_tonumber(L, index));
+        *out += number;
+    } else if (type == LUA_TSTRING) {
+        size_t size = 0;
+        const char* text = lua_tolstring(L, index, &size);
+        *out += "'" + std::string(text, size) + "'";
+    } else if (type != LUA_TTABLE) {
+        *out += lua_typename(L, type);
+    } else if (depth > 3) {
+        *out += "{...}";
+    } else {
+        std::vector<std::string> entries;  // sorted: the order of a table's keys varies
+        lua_pushnil(L);
+        while (lua_next(L, index) != 0) {
+            std::string entry;
+            Describe(L, lua_gettop(L) - 1, depth + 1, &entry);
+            entry += "=";
+            Describe(L, lua_gettop(L), depth + 1, &entry);
+            entries.push_back(entry);
+            lua_pop(L, 1);
         }
-        case LUA_TTABLE: {
-            if (depth > 3) {
-                *out += "{...}";
-                break;
-            }
-            std::vector<std::string> entries;  // sorted: the order of a table's keys varies
-            lua_pushnil(L);
-            while (lua_next(L, index) != 0) {
-                std::string entry;
-                Describe(L, lua_gettop(L) - 1, depth + 1, &entry);
-                entry += "=";
-                Describe(L, lua_gettop(L), depth + 1, &entry);
-                entries.push_back(entry);
-                lua_pop(L, 1);
-            }
-            std::sort(entries.begin(), entries.end());
-            *out += "{";
-            for (const std::string& entry : entries) *out += entry + ",";
-            *out += "}";
-            break;
-        }
-        default:
-            *out += lua_typename(L, lua_type(L, index));
+        std::sort(entries.begin(), entries.end());
+        *out += "{";
+        for (const std::string& entry : entries) *out += entry + ",";
+        *out += "}";
     }
 }
 
