@@ -26,10 +26,6 @@ std::vector<uint32_t> AwkwardWords(uint64_t fileSize) {
             size + 4,   size / 4};
 }
 
-// A note that makes the case's judge demand a clean load: the bytes are a shader that
-// Direct3D 9 takes.
-const char WellFormed[] = "well-formed: must load cleanly";
-
 // Words that read as tokens to a reader that walks every word: comment tokens of every
 // size, the end token, "CTAB", versions; and floats at the edges.
 const uint32_t HostileLiterals[] = {0x0000FFFE, 0x0001FFFE, 0x7FFFFFFE, 0x3F80FFFE, 0xBF80FFFE,
@@ -184,35 +180,21 @@ std::vector<Recipe> FixedShaderCases() {
             fixed.push_back(recipe);
         }
     }
+    for (const auto& shader : Shaders) AddCuts(fixed, shader.loader, shader.file, 0, 13);
     for (const auto& shader : Shaders) {
-        for (uint64_t length = 0; length <= 12; ++length) {
-            fixed.push_back(Make(shader.loader, shader.file, {{Operation::Truncate, length}}));
-        }
+        AddSets(fixed, shader.loader, shader.file, 0,
+                {0xFFFE0101u, 0xFFFE0200u, 0xFFFE0300u, 0xFFFF0101u, 0xFFFF0104u, 0xFFFF0200u,
+                 0xFFFF0300u, 0xFFFE0400u, 0xFFFF0000u, 0u});
+        AddOtherFiles(fixed, shader.loader, {shader.file});
     }
     for (const auto& shader : Shaders) {
-        for (uint32_t version : {0xFFFE0101u, 0xFFFE0200u, 0xFFFE0300u, 0xFFFF0101u, 0xFFFF0104u,
-                                 0xFFFF0200u, 0xFFFF0300u, 0xFFFE0400u, 0xFFFF0000u, 0u}) {
-            fixed.push_back(Make(shader.loader, shader.file, {{Operation::Set32, 0, version}}));
-        }
-        for (size_t i = 0; i < DataFileCount; ++i) {
-            if (DataFiles[i] != std::string(shader.file)) {
-                fixed.push_back(Make(shader.loader, DataFiles[i]));
-            }
-        }
-    }
-    for (const auto& shader : Shaders) {
-        const uint64_t size = DataFile(shader.file).size();
-        for (uint64_t length = 16; length < size; length += 4) {
-            fixed.push_back(Make(shader.loader, shader.file, {{Operation::Truncate, length}}));
-        }
+        AddCuts(fixed, shader.loader, shader.file, 16, DataFile(shader.file).size(), 4);
     }
     // Every word of both files set to each awkward value.
     for (const auto& shader : Shaders) {
         const uint64_t size = DataFile(shader.file).size();
         for (uint64_t offset = 4; offset < size; offset += 4) {
-            for (uint32_t value : AwkwardWords(size)) {
-                fixed.push_back(Make(shader.loader, shader.file, {{Operation::Set32, offset, value}}));
-            }
+            AddSets(fixed, shader.loader, shader.file, offset, AwkwardWords(size));
         }
     }
     for (const auto& shader : Shaders) {
@@ -288,7 +270,7 @@ Recipe RandomShaderCase(Random& random) {
                 break;
             case 7: {
                 Operation insert{random.OneIn(3) ? Operation::Append : Operation::Insert, word};
-                insert.bytes = RandomString(random, 4 * (1 + random.Below(4)));
+                insert.bytes = random.Bytes(4 * (1 + random.Below(4)));
                 recipe.operations.push_back(insert);
                 break;
             }
