@@ -111,13 +111,11 @@ Recipe RandomTextEdit(Random& random) {
             case 2:
                 recipe.operations.push_back({Operation::Delete, at, 1 + random.Below(12)});
                 break;
-            case 3: {
-                Operation insert{Operation::Insert, at};
-                insert.bytes =
-                    AwkwardTokens()[static_cast<size_t>(random.Below(AwkwardTokens().size()))];
-                recipe.operations.push_back(insert);
+            case 3:
+                recipe.operations.push_back(
+                    {Operation::Insert, at,
+                     AwkwardTokens()[static_cast<size_t>(random.Below(AwkwardTokens().size()))]});
                 break;
-            }
             case 4:
                 recipe.operations.push_back({Operation::Truncate, at});
                 break;

@@ -73,9 +73,8 @@ Recipe RandomMeshCase(Random& random) {
                 op = {Operation::Truncate, random.Below(size + 1)};
                 break;
             case 5:
-                op = {random.OneIn(2) ? Operation::Append : Operation::Insert,
-                      random.Below(size + 1)};
-                op.bytes = random.Bytes(1 + random.Below(40));
+                op = {random.OneIn(2) ? Operation::Append : Operation::Insert, random.Below(size + 1),
+                      random.Bytes(1 + random.Below(40))};
                 break;
             case 6:
                 op = random.OneIn(2)

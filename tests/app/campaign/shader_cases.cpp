@@ -51,9 +51,9 @@ std::vector<uint32_t> Definition(int form, bool vertex, const uint32_t literals[
 Recipe WithDefinition(Loader loader, const char* file, int form, const uint32_t literals[4],
                       bool beforeTable) {
     const bool vertex = loader == Loader::VertexShader;
-    Operation insert{Operation::Insert, beforeTable ? 4 : 4 + FirstBlockBytes(DataFile(file))};
-    insert.bytes = TokenBytes(Definition(form, vertex, literals));
-    Recipe recipe = Make(loader, file, {insert});
+    Recipe recipe = Make(loader, file,
+                         {{Operation::Insert, beforeTable ? 4 : 4 + FirstBlockBytes(DataFile(file)),
+                           TokenBytes(Definition(form, vertex, literals))}});
     recipe.note = WellFormed;
     return recipe;
 }
@@ -142,9 +142,8 @@ std::string HostileTable(Random& random, bool vertex) {
 
 // The file's own table swapped for a hostile one.
 Recipe WithTable(Loader loader, const char* file, const std::string& block) {
-    Operation insert{Operation::Insert, 4};
-    insert.bytes = block;
-    return Make(loader, file, {{Operation::Delete, 4, FirstBlockBytes(DataFile(file))}, insert});
+    return Make(loader, file,
+                {{Operation::Delete, 4, FirstBlockBytes(DataFile(file))}, {Operation::Insert, 4, block}});
 }
 
 std::vector<Recipe> FixedShaderCases() {
@@ -173,9 +172,7 @@ std::vector<Recipe> FixedShaderCases() {
         // Direct3D stops at the end token: stray bytes after the last whole word are ignored.
         for (const std::string& tail :
              {std::string("\x01"), std::string("\xff\xff"), std::string("\xff\xff\0", 3)}) {
-            Operation append{Operation::Append};
-            append.bytes = tail;
-            Recipe recipe = Make(shader.loader, shader.file, {append});
+            Recipe recipe = Make(shader.loader, shader.file, {{Operation::Append, 0, tail}});
             recipe.note = WellFormed;
             fixed.push_back(recipe);
         }
@@ -268,12 +265,10 @@ Recipe RandomShaderCase(Random& random) {
             case 6:
                 recipe.operations.push_back({Operation::Delete, word, 4 * (1 + random.Below(4))});
                 break;
-            case 7: {
-                Operation insert{random.OneIn(3) ? Operation::Append : Operation::Insert, word};
-                insert.bytes = random.Bytes(4 * (1 + random.Below(4)));
-                recipe.operations.push_back(insert);
+            case 7:
+                recipe.operations.push_back({random.OneIn(3) ? Operation::Append : Operation::Insert,
+                                             word, random.Bytes(4 * (1 + random.Below(4)))});
                 break;
-            }
             default:
                 if (random.OneIn(3)) {
                     // Random words behind a real version token.

@@ -34,6 +34,8 @@ struct Operation {
     };
     Operation(Kind k, uint64_t first = 0, uint64_t second = 0, uint64_t third = 0)
         : kind(k), a(first), b(second), c(third) {}
+    Operation(Kind k, uint64_t first, std::string added)
+        : kind(k), a(first), b(0), c(0), bytes(std::move(added)) {}
 
     Kind kind;
     uint64_t a, b, c;
