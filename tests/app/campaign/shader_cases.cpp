@@ -3,6 +3,8 @@
 // And well-formed shaders with hostile content: literals of every bit pattern, operand words
 // with every modifier, and constant tables of shared, deep and cyclic types, long names and
 // huge counts.
+#include <algorithm>
+
 #include "cases.h"
 #include "formats/constant_table_writer.h"
 #include "support/shader_corpus.h"
@@ -194,12 +196,11 @@ std::vector<Recipe> FixedShaderCases() {
             AddSets(fixed, shader.loader, shader.file, offset, AwkwardWords(size));
         }
     }
+    // Every cut inside a word, past the first three words (cut above).
     for (const auto& shader : Shaders) {
         const uint64_t size = DataFile(shader.file).size();
-        for (uint64_t length = 13; length < size; ++length) {
-            if (length % 4 != 0) {
-                fixed.push_back(Make(shader.loader, shader.file, {{Operation::Truncate, length}}));
-            }
+        for (uint64_t word = 12; word < size; word += 4) {
+            AddCuts(fixed, shader.loader, shader.file, word + 1, std::min(word + 4, size));
         }
     }
     return fixed;
