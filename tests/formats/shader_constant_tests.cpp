@@ -33,12 +33,28 @@ struct ConstantTable {
         }
         return desc;
     }
+    // D3DX read the table, of a shader of `version` with `constants` constants.
+    void ExpectHeader(DWORD version, UINT constants) const {
+        ASSERT_TRUE(SUCCEEDED(result)) << std::hex << result;
+        ASSERT_NE(table, nullptr);
+        D3DXCONSTANTTABLE_DESC tableDesc;
+        ASSERT_TRUE(SUCCEEDED(table->GetDesc(&tableDesc)));
+        EXPECT_EQ(tableDesc.Version, version);
+        EXPECT_EQ(tableDesc.Constants, constants);
+    }
 
     std::string bytes;
     std::vector<DWORD> words;
     HRESULT result = E_FAIL;
     ID3DXConstantTable* table = nullptr;
 };
+
+// `count` floats from `values`.
+std::vector<float> Floats(const void* values, size_t count) {
+    std::vector<float> floats(count);
+    std::memcpy(floats.data(), values, count * sizeof(float));
+    return floats;
+}
 
 // Register set, class, type, rows, columns and register count, compared at once.
 std::vector<UINT> Shape(const D3DXCONSTANT_DESC& d) {
@@ -48,12 +64,7 @@ std::vector<UINT> Shape(const D3DXCONSTANT_DESC& d) {
 
 TEST(ShaderConstants, VertexShaderHasTheThreeTransformsAsColumnMajorMatrices) {
     ConstantTable vertex("data/standard_vertex.shader");
-    ASSERT_TRUE(SUCCEEDED(vertex.result)) << std::hex << vertex.result;
-    ASSERT_NE(vertex.table, nullptr);
-    D3DXCONSTANTTABLE_DESC tableDesc;
-    ASSERT_TRUE(SUCCEEDED(vertex.table->GetDesc(&tableDesc)));
-    EXPECT_EQ(tableDesc.Version, 0xFFFE0200u);
-    EXPECT_EQ(tableDesc.Constants, 3u);
+    ASSERT_NO_FATAL_FAILURE(vertex.ExpectHeader(0xFFFE0200u, 3));
 
     const char* names[] = {"g_transform_modelToWorld", "g_transform_worldToView",
                            "g_transform_viewToScreen"};
@@ -94,21 +105,14 @@ int DeclaredSampler(const std::vector<DWORD>& words) {
 
 TEST(ShaderConstants, FragmentShaderHasTheColorModifierAndTheSampler) {
     ConstantTable fragment("data/standard_fragment.shader");
-    ASSERT_TRUE(SUCCEEDED(fragment.result)) << std::hex << fragment.result;
-    ASSERT_NE(fragment.table, nullptr);
-    D3DXCONSTANTTABLE_DESC tableDesc;
-    ASSERT_TRUE(SUCCEEDED(fragment.table->GetDesc(&tableDesc)));
-    EXPECT_EQ(tableDesc.Version, 0xFFFF0200u);
-    EXPECT_EQ(tableDesc.Constants, 2u);
+    ASSERT_NO_FATAL_FAILURE(fragment.ExpectHeader(0xFFFF0200u, 2));
 
     D3DXCONSTANT_DESC modifier = fragment.Describe("g_colorModifier");
     EXPECT_EQ(Shape(modifier),
               (std::vector<UINT>{D3DXRS_FLOAT4, D3DXPC_VECTOR, D3DXPT_FLOAT, 1, 3, 1}));
     // A whole register, as SetDefaults uploads it: 1, 1, 1 and a 0 in the unused w.
     ASSERT_NE(modifier.DefaultValue, nullptr);
-    float defaults[4];
-    std::memcpy(defaults, modifier.DefaultValue, sizeof defaults);
-    EXPECT_EQ(std::vector<float>(defaults, defaults + 4), (std::vector<float>{1, 1, 1, 0}));
+    EXPECT_EQ(Floats(modifier.DefaultValue, 4), (std::vector<float>{1, 1, 1, 0}));
 
     D3DXCONSTANT_DESC sampler = fragment.Describe("g_color_sampler");
     EXPECT_EQ(Shape(sampler),
@@ -148,11 +152,8 @@ TEST(ShaderConstants, DefaultsOfVectorsAndMatricesFillWholeRegisters) {
     EXPECT_EQ(scalar.DefaultValue, nullptr);
     ASSERT_NE(vector.DefaultValue, nullptr);
     ASSERT_NE(matrix.DefaultValue, nullptr);
-    float values[16];
-    std::memcpy(values, vector.DefaultValue, 4 * sizeof(float));
-    EXPECT_EQ(std::vector<float>(values, values + 4), (std::vector<float>{1, 2, 3, 4}));
-    std::memcpy(values, matrix.DefaultValue, sizeof values);
-    EXPECT_EQ(std::vector<float>(values, values + 16),
+    EXPECT_EQ(Floats(vector.DefaultValue, 4), (std::vector<float>{1, 2, 3, 4}));
+    EXPECT_EQ(Floats(matrix.DefaultValue, 16),
               (std::vector<float>{1, 5, 9, 0, 2, 6, 10, 0, 3, 7, 11, 0, 4, 8, 12, 0}));
 }
 

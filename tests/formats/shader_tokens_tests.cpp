@@ -18,48 +18,29 @@ namespace {
 const char VertexShaderPath[] = "data/standard_vertex.shader";
 const char FragmentShaderPath[] = "data/standard_fragment.shader";
 
-// Bytes placed so that their last byte is followed by a no-access page.
-class GuardedBytes {
-public:
-    explicit GuardedBytes(const std::string& bytes) {
-        SYSTEM_INFO info;
-        GetSystemInfo(&info);
-        size_t page = info.dwPageSize;
-        size_t dataPages = (bytes.size() + page - 1) / page;
-        size_t total = (dataPages + 1) * page;
-        base_ = static_cast<unsigned char*>(
-            VirtualAlloc(nullptr, total, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE));
-        DWORD previous = 0;
-        if (base_ == nullptr ||
-            !VirtualProtect(base_ + dataPages * page, page, PAGE_NOACCESS, &previous)) {
-            ADD_FAILURE() << "cannot set up a guard page";
-            return;
-        }
-        data_ = base_ + dataPages * page - bytes.size();
-        if (!bytes.empty()) std::memcpy(data_, bytes.data(), bytes.size());
-        size_ = bytes.size();
-    }
-    ~GuardedBytes() {
-        if (base_ != nullptr) VirtualFree(base_, 0, MEM_RELEASE);
-    }
-    GuardedBytes(const GuardedBytes&) = delete;
-    GuardedBytes& operator=(const GuardedBytes&) = delete;
-
-    const void* Data() const { return data_; }
-    size_t Size() const { return size_; }
-
-private:
-    unsigned char* base_ = nullptr;
-    unsigned char* data_ = nullptr;
-    size_t size_ = 0;
-};
-
-// The reason CheckShaderTokens gives for `bytes`, or "accepted".
+// The reason CheckShaderTokens gives for `bytes`, or "accepted". It reads a copy placed so
+// that its last byte is followed by a no-access page.
 std::string Verdict(const std::string& bytes, uint32_t kind, ShaderTokenFacts* facts = nullptr) {
-    GuardedBytes guarded(bytes);
+    SYSTEM_INFO info;
+    GetSystemInfo(&info);
+    const size_t page = info.dwPageSize;
+    const size_t dataPages = (bytes.size() + page - 1) / page;
+    const size_t total = (dataPages + 1) * page;
+    auto* base = static_cast<unsigned char*>(
+        VirtualAlloc(nullptr, total, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE));
+    DWORD previous = 0;
+    if (base == nullptr ||
+        !VirtualProtect(base + dataPages * page, page, PAGE_NOACCESS, &previous)) {
+        ADD_FAILURE() << "cannot set up a guard page";
+        if (base != nullptr) VirtualFree(base, 0, MEM_RELEASE);
+        return "(no guard page)";
+    }
+    unsigned char* data = base + dataPages * page - bytes.size();
+    if (!bytes.empty()) std::memcpy(data, bytes.data(), bytes.size());
     std::string why = "(no reason given)";
-    if (CheckShaderTokens(guarded.Data(), guarded.Size(), kind, &why, facts)) return "accepted";
-    return why;
+    const bool accepted = CheckShaderTokens(data, bytes.size(), kind, &why, facts);
+    VirtualFree(base, 0, MEM_RELEASE);
+    return accepted ? "accepted" : why;
 }
 
 class ShaderTokens : public ::testing::Test {

@@ -2,8 +2,6 @@
 // that names it, and nothing is left to draw.
 #include <windows.h>
 
-#include <cstring>
-
 #include "mesh_test.h"
 
 namespace {
@@ -34,7 +32,27 @@ protected:
     std::string Damaged(const std::string& path, const std::string& rest) const {
         return "The mesh file " + path + " is damaged: " + rest;
     }
+    // Writes `bytes` as `name`, expects it refused as damaged before any Direct3D work, and
+    // forgets its box.
+    void ExpectDamagedUntouched(const char* name, const std::string& bytes,
+                                const std::string& rest) {
+        const std::string path = folder_.Write(name, bytes);
+        ExpectRefusedUntouched(path, Damaged(path, rest));
+        boxes_.Clear();
+    }
 };
+
+// Sets the size of the file at `path`; a tail it grows by reads as zeros (and is sparse).
+bool ResizeFile(const std::string& path, LONGLONG bytes) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    LARGE_INTEGER size;
+    size.QuadPart = bytes;
+    const bool done = SetFilePointerEx(file, size, nullptr, FILE_BEGIN) && SetEndOfFile(file);
+    CloseHandle(file);
+    return done;
+}
 
 TEST_F(MeshRefusalTest, MissingFile) {
     const std::string path = folder_.PathOf("missing.mesh.bin");
@@ -42,58 +60,37 @@ TEST_F(MeshRefusalTest, MissingFile) {
 }
 
 TEST_F(MeshRefusalTest, FileShorterThanItsHeader) {
-    const std::string empty = folder_.Write("empty.mesh.bin", "");
-    ExpectRefusedUntouched(empty,
-                           Damaged(empty, "it holds 0 bytes, fewer than its 8-byte header"));
-    boxes_.Clear();
-    const std::string five = folder_.Write("five.mesh.bin", std::string("\x03\x00\x00\x00\x03", 5));
-    ExpectRefusedUntouched(five, Damaged(five, "it holds 5 bytes, fewer than its 8-byte header"));
+    ExpectDamagedUntouched("empty.mesh.bin", "", "it holds 0 bytes, fewer than its 8-byte header");
+    ExpectDamagedUntouched("five.mesh.bin", std::string("\x03\x00\x00\x00\x03", 5),
+                           "it holds 5 bytes, fewer than its 8-byte header");
 }
 
 TEST_F(MeshRefusalTest, CountsPromisingMoreThanTheFileHolds) {
     const std::string file = OneTriangleFile();
-    const std::string cut = folder_.Write("cut.mesh.bin", file.substr(0, 58));
-    ExpectRefusedUntouched(cut, Damaged(cut, "it holds 58 bytes but its counts need 92"));
-    boxes_.Clear();
+    ExpectDamagedUntouched("cut.mesh.bin", file.substr(0, 58),
+                           "it holds 58 bytes but its counts need 92");
     // One index short: the whole index array must be there, not only whole triangles.
-    const std::string shortIndices = folder_.Write("short.mesh.bin", file.substr(0, 88));
-    ExpectRefusedUntouched(shortIndices,
-                           Damaged(shortIndices, "it holds 88 bytes but its counts need 92"));
-    boxes_.Clear();
-    const std::string moreIndices =
-        folder_.Write("more.mesh.bin", MeshFileBytes(3, 6, TriangleVertices(), {0, 1, 2}));
-    ExpectRefusedUntouched(moreIndices,
-                           Damaged(moreIndices, "it holds 92 bytes but its counts need 104"));
+    ExpectDamagedUntouched("short.mesh.bin", file.substr(0, 88),
+                           "it holds 88 bytes but its counts need 92");
+    ExpectDamagedUntouched("more.mesh.bin", MeshFileBytes(3, 6, TriangleVertices(), {0, 1, 2}),
+                           "it holds 92 bytes but its counts need 104");
 }
 
 TEST_F(MeshRefusalTest, CountsWhoseByteLengthsOverflow32Bits) {
     // 24 x 0x0AAAAAAB and 12 x (0x40000002 / 3) are 2^32 + 8: taken in 32 bits they would
     // make 8-byte buffers and the reads would run far past them.
-    const std::string vertices = folder_.Write(
-        "vertices.mesh.bin", MeshFileBytes(0x0AAAAAABu, 3, TriangleVertices(), {0, 1, 2}));
-    ExpectRefusedUntouched(vertices,
-                           Damaged(vertices, "it holds 92 bytes but its counts need 4294967324"));
-    boxes_.Clear();
-    const std::string indices = folder_.Write(
-        "indices.mesh.bin", MeshFileBytes(3, 0x40000002u, TriangleVertices(), {0, 1, 2}));
-    ExpectRefusedUntouched(indices,
-                           Damaged(indices, "it holds 92 bytes but its counts need 4294967384"));
+    ExpectDamagedUntouched("vertices.mesh.bin",
+                           MeshFileBytes(0x0AAAAAABu, 3, TriangleVertices(), {0, 1, 2}),
+                           "it holds 92 bytes but its counts need 4294967324");
+    ExpectDamagedUntouched("indices.mesh.bin",
+                           MeshFileBytes(3, 0x40000002u, TriangleVertices(), {0, 1, 2}),
+                           "it holds 92 bytes but its counts need 4294967384");
 }
 
 TEST_F(MeshRefusalTest, AFileLargeEnoughForCountsNoBufferCanTake) {
     // A sparse file really holding 0x0AAAAAAB vertices: 8 + 2^32 + 8 bytes.
-    const std::string path = folder_.PathOf("huge.mesh.bin");
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    ASSERT_NE(file, INVALID_HANDLE_VALUE);
-    const uint32_t header[2] = {0x0AAAAAABu, 0};
-    DWORD written = 0;
-    EXPECT_TRUE(WriteFile(file, header, sizeof header, &written, nullptr));
-    LARGE_INTEGER size;
-    size.QuadPart = 8 + 24 * static_cast<LONGLONG>(0x0AAAAAAB);
-    EXPECT_TRUE(SetFilePointerEx(file, size, nullptr, FILE_BEGIN));
-    EXPECT_TRUE(SetEndOfFile(file));
-    CloseHandle(file);
+    const std::string path = folder_.Write("huge.mesh.bin", MeshFileBytes(0x0AAAAAABu, 0, {}, {}));
+    ASSERT_TRUE(ResizeFile(path, 8 + 24 * LONGLONG{0x0AAAAAAB}));
     ExpectRefusedUntouched(path, "The mesh file " + path +
                                      " is too large: its counts need buffers of 4294967304 and 0 "
                                      "bytes, more than Direct3D can make");
@@ -126,15 +123,7 @@ TEST_F(MeshRefusalTest, AFileThatShrinksWhileItIsRead) {
     std::vector<MeshVertex> vertices(1000, TriangleVertices()[0]);
     const std::string path =
         folder_.Write("shrinking.mesh.bin", MeshFileBytes(1000, 3, vertices, {0, 1, 2}));
-    Proxy()->OnCall(ProxyCall::VertexBufferLock, [&path] {
-        HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-        LARGE_INTEGER size;
-        size.QuadPart = 1000;
-        SetFilePointerEx(file, size, nullptr, FILE_BEGIN);
-        SetEndOfFile(file);
-        CloseHandle(file);
-    });
+    Proxy()->OnCall(ProxyCall::VertexBufferLock, [&path] { ResizeFile(path, 1000); });
     ExpectRefused(path, "Windows failed to read the mesh file " + path);
     EXPECT_EQ(Proxy()->Calls(ProxyCall::CreateIndexBuffer), 0u);
 }

@@ -1,9 +1,6 @@
 // Drawing a loaded mesh on the real device, and releasing it.
-#include <d3dx9.h>
-
-#include <cstring>
-
 #include "mesh_test.h"
+#include "support/shader_corpus.h"
 
 namespace {
 TEST_F(MeshTest, ReleaseLetsGoOfEverythingOnceInOrder) {
@@ -39,16 +36,6 @@ TEST_F(MeshTest, ReleaseLetsGoOfEverythingOnceInOrder) {
     // TearDown checks that the device's last Release is its final one.
 }
 
-// Pass-through shaders: clip-space position in, vertex colour out. Null on failure.
-ID3DXBuffer* Assemble(const char* source) {
-    ID3DXBuffer* code = nullptr;
-    ID3DXBuffer* errors = nullptr;
-    D3DXAssembleShader(source, static_cast<UINT>(strlen(source)), nullptr, nullptr, 0, &code,
-                       &errors);
-    if (errors != nullptr) errors->Release();
-    return code;
-}
-
 // The colour the triangle should show at a pixel centre, interpolated from its
 // vertices; false outside it (with a margin, so that edge pixels are not judged).
 bool TriangleColorAt(int x, int y, uint32_t* color) {
@@ -70,19 +57,17 @@ class MeshPixelTest : public DeviceTest {};
 TEST_F(MeshPixelTest, ADrawnTriangleShowsItsVertexColours) {
     TempFolder folder;
     const std::string path = folder.Write("triangle.mesh.bin", OneTriangleFile());
-    ID3DXBuffer* vertexCode =
-        Assemble("vs_2_0\n dcl_position v0\n dcl_color v1\n mov oPos, v0\n mov oD0, v1\n");
-    ID3DXBuffer* pixelCode = Assemble("ps_2_0\n dcl v0\n mov oC0, v0\n");
-    ASSERT_NE(vertexCode, nullptr);
-    ASSERT_NE(pixelCode, nullptr);
+    // Pass-through shaders: clip-space position in, vertex colour out.
+    std::string errors;
+    const std::string vertexCode = AssembleShader(
+        "vs_2_0\n dcl_position v0\n dcl_color v1\n mov oPos, v0\n mov oD0, v1\n", &errors);
+    const std::string pixelCode = AssembleShader("ps_2_0\n dcl v0\n mov oC0, v0\n", &errors);
+    ASSERT_FALSE(vertexCode.empty()) << errors;
+    ASSERT_FALSE(pixelCode.empty()) << errors;
     IDirect3DVertexShader9* vertexShader = nullptr;
     IDirect3DPixelShader9* pixelShader = nullptr;
-    Device()->CreateVertexShader(static_cast<const DWORD*>(vertexCode->GetBufferPointer()),
-                                 &vertexShader);
-    Device()->CreatePixelShader(static_cast<const DWORD*>(pixelCode->GetBufferPointer()),
-                                &pixelShader);
-    vertexCode->Release();
-    pixelCode->Release();
+    Device()->CreateVertexShader(reinterpret_cast<const DWORD*>(vertexCode.data()), &vertexShader);
+    Device()->CreatePixelShader(reinterpret_cast<const DWORD*>(pixelCode.data()), &pixelShader);
     ASSERT_NE(vertexShader, nullptr);
     ASSERT_NE(pixelShader, nullptr);
     std::vector<uint32_t> pixels;

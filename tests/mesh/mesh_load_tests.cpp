@@ -4,22 +4,20 @@
 #include "mesh_test.h"
 
 namespace {
-std::string IndexBytes(const std::vector<uint32_t>& indices) {
-    return std::string(reinterpret_cast<const char*>(indices.data()), indices.size() * 4);
-}
-
 class MeshLoadTest : public MeshTest {
 protected:
     // Loads a file holding `bytes` and checks everything a complete load leaves.
     void ExpectLoaded(const std::string& bytes, uint32_t vertices, uint32_t indices,
-                      uint32_t primitives, const std::string& vertexBytes,
-                      const std::string& indexBytes) {
-        ExpectLoadedFrom(folder_.Write("model.mesh.bin", bytes), vertices, indices, primitives,
-                         vertexBytes, indexBytes);
+                      uint32_t primitives) {
+        ExpectLoadedFrom(folder_.Write("model.mesh.bin", bytes), bytes, vertices, indices,
+                         primitives);
     }
-    void ExpectLoadedFrom(const std::string& path, uint32_t vertices, uint32_t indices,
-                          uint32_t primitives, const std::string& vertexBytes,
-                          const std::string& indexBytes) {
+    // The buffers must hold the file's vertices and the indices of its whole triangles only.
+    void ExpectLoadedFrom(const std::string& path, const std::string& file, uint32_t vertices,
+                          uint32_t indices, uint32_t primitives) {
+        const std::string vertexBytes = file.substr(8, vertices * size_t{24});
+        const std::string indexBytes =
+            file.substr(8 + vertexBytes.size(), primitives * size_t{12});
         DeviceProxy& proxy = *Proxy();
         const size_t buffersBefore = proxy.Buffers().size();
         const size_t declarationsBefore = proxy.SetVertexDeclarationCalls().size();
@@ -86,11 +84,10 @@ protected:
         Device()->BeginScene();
         mesh.Draw();
         Device()->EndScene();
-        const std::vector<ProxyCall> drawCalls = {ProxyCall::BeginScene, ProxyCall::SetStreamSource,
-                                                  ProxyCall::SetIndices,
-                                                  ProxyCall::DrawIndexedPrimitive,
-                                                  ProxyCall::EndScene};
-        EXPECT_EQ(proxy.Log(), drawCalls);
+        EXPECT_EQ(proxy.Log(),
+                  (std::vector<ProxyCall>{ProxyCall::BeginScene, ProxyCall::SetStreamSource,
+                                          ProxyCall::SetIndices, ProxyCall::DrawIndexedPrimitive,
+                                          ProxyCall::EndScene}));
         ASSERT_EQ(proxy.DrawIndexedCalls().size(), drawsBefore + 1);
         const DeviceProxy::StreamSource& source = proxy.StreamSourceCalls().back();
         EXPECT_EQ(source.stream, 0u);
@@ -111,15 +108,14 @@ protected:
 TEST_F(MeshLoadTest, OneTriangleFileFillsA72ByteVertexBufferAndA12ByteIndexBuffer) {
     const std::string file = OneTriangleFile();
     ASSERT_EQ(file.size(), 92u);
-    ExpectLoaded(file, 3, 3, 1, file.substr(8, 72), file.substr(80, 12));
+    ExpectLoaded(file, 3, 3, 1);
 }
 
 TEST_F(MeshLoadTest, TheMeshToolsTriangleFixtureLoadsTheSame) {
     // Made by the mesh tool at build time; the working directory is the build tree.
     const std::string path = "fixtures/triangle.mesh.bin";
-    const std::string file = OneTriangleFile();
-    ASSERT_EQ(ReadWholeFile(path), file);
-    ExpectLoadedFrom(path, 3, 3, 1, file.substr(8, 72), file.substr(80, 12));
+    ASSERT_EQ(ReadWholeFile(path), OneTriangleFile());
+    ExpectLoadedFrom(path, OneTriangleFile(), 3, 3, 1);
 }
 
 TEST_F(MeshLoadTest, TheScenesMeshesLoadWithoutComplaint) {
@@ -129,31 +125,23 @@ TEST_F(MeshLoadTest, TheScenesMeshesLoadWithoutComplaint) {
         uint32_t counts[2];
         std::memcpy(counts, file.data(), sizeof counts);
         EXPECT_EQ(counts[1] % 3, 0u) << path;
-        const size_t vertexBytes = counts[0] * size_t{24};
-        ExpectLoadedFrom(path, counts[0], counts[1], counts[1] / 3, file.substr(8, vertexBytes),
-                         file.substr(8 + vertexBytes, counts[1] * size_t{4}));
+        ExpectLoadedFrom(path, file, counts[0], counts[1], counts[1] / 3);
         boxes_.Clear();
     }
 }
 
 TEST_F(MeshLoadTest, BytesAfterTheIndexArrayChangeNothing) {
-    const std::string file = OneTriangleFile();
-    ExpectLoaded(file + std::string("\x07\x00\x00\x00trailing bytes\xFF\xFF\xFF\xFF", 22), 3, 3, 1,
-                 file.substr(8, 72), file.substr(80, 12));
+    const std::string tail("\x07\x00\x00\x00trailing bytes\xFF\xFF\xFF\xFF", 22);
+    ExpectLoaded(OneTriangleFile() + tail, 3, 3, 1);
 }
 
 TEST_F(MeshLoadTest, SevenIndicesMakeTwoTrianglesAndLeaveTheSeventhOut) {
-    const std::vector<uint32_t> indices = {0, 1, 2, 2, 1, 0, 1};
-    const std::string file = MeshFileBytes(3, 7, TriangleVertices(), indices);
-    ExpectLoaded(file, 3, 7, 2, file.substr(8, 72),
-                 IndexBytes({indices.begin(), indices.begin() + 6}));
+    ExpectLoaded(MeshFileBytes(3, 7, TriangleVertices(), {0, 1, 2, 2, 1, 0, 1}), 3, 7, 2);
 }
 
 TEST_F(MeshLoadTest, LeftoverIndicesAreNeitherReadNorChecked) {
-    // The fourth index belongs to no triangle; it never reaches the device.
-    const std::vector<uint32_t> indices = {0, 1, 2, 99};
-    const std::string file = MeshFileBytes(3, 4, TriangleVertices(), indices);
-    ExpectLoaded(file, 3, 4, 1, file.substr(8, 72), IndexBytes({0, 1, 2}));
+    // The fourth index (99) belongs to no triangle; it never reaches the device.
+    ExpectLoaded(MeshFileBytes(3, 4, TriangleVertices(), {0, 1, 2, 99}), 3, 4, 1);
 }
 
 TEST_F(MeshTest, BufferUsageFollowsTheDevicesVertexProcessing) {

@@ -1,6 +1,6 @@
 #include "mesh_test.h"
 
-#include <cstring>
+#include "support/shader_corpus.h"
 
 std::string OneTriangleFile() {
     static const unsigned char bytes[] = {
@@ -19,9 +19,7 @@ std::string OneTriangleFile() {
 std::string MeshFileBytes(uint32_t vertexCount, uint32_t indexCount,
                           const std::vector<MeshVertex>& vertices,
                           const std::vector<uint32_t>& indices) {
-    std::string bytes(8, '\0');
-    std::memcpy(&bytes[0], &vertexCount, 4);
-    std::memcpy(&bytes[4], &indexCount, 4);
+    std::string bytes = TokenBytes({vertexCount, indexCount});
     bytes.append(reinterpret_cast<const char*>(vertices.data()),
                  vertices.size() * sizeof(MeshVertex));
     bytes.append(reinterpret_cast<const char*>(indices.data()), indices.size() * 4);

@@ -1,5 +1,6 @@
 #include "support/shader_corpus.h"
 
+#include "formats/byte_reader.h"
 #include "formats/shader_format.h"
 
 #include <d3dx9.h>
@@ -366,9 +367,7 @@ std::string TokenBytes(const std::vector<uint32_t>& words) {
 }
 
 uint32_t TokenAt(const std::string& bytes, size_t index) {
-    uint32_t word = 0;
-    std::memcpy(&word, bytes.data() + index * 4, 4);
-    return word;
+    return ByteReader(bytes.data(), bytes.size()).U32(index * 4);
 }
 
 void SetTokenAt(std::string* bytes, size_t index, uint32_t word) {

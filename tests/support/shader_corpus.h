@@ -30,6 +30,7 @@ std::string ShaderWithBlock(const std::string& standard, const std::string& bloc
 
 // Token streams as the tests hold them: little-endian words in a string of bytes.
 std::string TokenBytes(const std::vector<uint32_t>& words);
+// Word `index`; 0 when the bytes end before it.
 uint32_t TokenAt(const std::string& bytes, size_t index);
 void SetTokenAt(std::string* bytes, size_t index, uint32_t word);
 // Bytes of the comment block (its token included) that follows the version token.

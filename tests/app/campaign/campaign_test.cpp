@@ -9,6 +9,7 @@
 #include <cstdlib>
 
 #include "cases.h"
+#include "material_text.h"
 #include "material/shader_program.h"
 #include "support/campaign/report_text.h"
 
@@ -35,10 +36,8 @@ void NoteAbort(int) { WriteRunningCase("aborted"); }
 
 uint64_t NumberFromEnvironment(const char* name, uint64_t fallback) {
     const char* text = std::getenv(name);
-    if (text == nullptr || *text == '\0') return fallback;
-    char* end = nullptr;
-    const unsigned long long value = std::strtoull(text, &end, 0);
-    return *end == '\0' ? value : fallback;
+    uint64_t value = 0;
+    return text != nullptr && ParseNumber(text, &value) ? value : fallback;
 }
 }  // namespace
 
@@ -73,17 +72,10 @@ void CampaignTest::TearDown() {
     DeviceTest::TearDown();
 }
 
-std::string CampaignTest::MaterialNaming(const char* key, const std::string& path) {
-    std::string texture = "data/checker.dds";
-    std::string vertex = "data/standard_vertex.shader";
-    std::string fragment = "data/standard_fragment.shader";
-    if (std::string(key) == "texture") texture = path;
-    if (std::string(key) == "vertexShader") vertex = path;
-    if (std::string(key) == "fragmentShader") fragment = path;
-    return folder_.Write("case.material",
-                         "return {\n  texture = '" + texture + "',\n  shaders = { vertexShader = '" +
-                             vertex + "', fragmentShader = '" + fragment +
-                             "' },\n  constants = { g_colorModifier = { 1, 0.75, 0.5 } },\n}\n");
+std::string CampaignTest::MaterialNaming(const char* slot, const std::string& path) {
+    MaterialParts parts;
+    SetSlot(parts, slot, "'" + path + "'");
+    return folder_.Write("case.material", parts.Text());
 }
 
 CaseResult CampaignTest::RunCase(const Recipe& recipe) {
@@ -113,9 +105,9 @@ CaseResult CampaignTest::RunCase(const Recipe& recipe) {
                 (vertex ? same("data/standard_vertex.shader")
                         : same("data/standard_fragment.shader") ||
                               same("data/cube_fragment.shader")) ||
-                recipe.note.find("well-formed: must load cleanly") != std::string::npos;
-            CaseResult result =
-                RunMaterial(MaterialNaming(vertex ? "vertexShader" : "fragmentShader", shader), valid);
+                recipe.note.find(WellFormed) != std::string::npos;
+            const char* slot = vertex ? "shaders.vertexShader" : "shaders.fragmentShader";
+            CaseResult result = RunMaterial(MaterialNaming(slot, shader), valid);
             // The reader itself takes any file whole.
             NoteStep("ReadShaderFile");
             void* read = nullptr;

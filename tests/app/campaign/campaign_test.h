@@ -54,8 +54,9 @@ protected:
 private:
     CaseResult RunMesh(const std::string& path, const std::string& bytes, bool valid);
     CaseResult RunMaterial(const std::string& materialPath, bool valid);
-    // A material file naming the standard files except for the one being damaged.
-    std::string MaterialNaming(const char* key, const std::string& path);
+    // A material file naming the standard files except at `slot` (as MaterialSlots names it),
+    // where it names the one being damaged.
+    std::string MaterialNaming(const char* slot, const std::string& path);
     void DrawCube(class Material& material);
 
     TempFolder folder_;

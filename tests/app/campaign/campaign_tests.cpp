@@ -55,8 +55,7 @@ TEST(MutationRecipe, TextReadsBackAsTheSameRecipe) {
     recipe.loader = Loader::FragmentShader;
     recipe.text = "return {\n  texture = 'x',\n}\n";
     recipe.note = "made by hand";
-    Operation insert{Operation::Insert, 3};
-    insert.bytes = std::string("\0\xff{", 3);
+    const Operation insert{Operation::Insert, 3, std::string("\0\xff{", 3)};
     recipe.operations = {{Operation::Truncate, 9},      {Operation::Flip, 2, 7},
                          {Operation::Set8, 1, 0x7b},    {Operation::Set32, 4, 0xFFFFFFFF},
                          insert,                        {Operation::Delete, 1, 2},

@@ -2,24 +2,18 @@
 #include <d3dx9.h>
 
 #include <algorithm>
-#include <cstring>
 
 #include "campaign_test.h"
 #include "material/asset_file.h"
 #include "material/material.h"
 #include "support/device_proxy.h"
+#include "support/shader_corpus.h"
 
 namespace {
 std::string BoxReport(const SeenMessageBox& box) { return "box " + box.caption + " | " + box.text; }
 
 // Boxes of the Direct3D failures after which a mesh keeps its file open until released.
 bool DirectXFailure(const SeenMessageBox& box) { return box.text.rfind("DirectX failed", 0) == 0; }
-
-uint32_t Word(const std::string& bytes, size_t offset) {
-    uint32_t value = 0;
-    std::memcpy(&value, bytes.data() + offset, 4);
-    return value;
-}
 
 const DeviceProxy::Buffer* RecordOf(const DeviceProxy& proxy, const void* buffer) {
     for (const DeviceProxy::Buffer& record : proxy.Buffers()) {
@@ -39,6 +33,14 @@ void CheckBoxes(const std::vector<SeenMessageBox>& boxes, HWND window,
         }
         if (box.buttons != MB_OK) problems.push_back("a box with more than an OK button");
         if (box.text.empty() || box.caption.empty()) problems.push_back("a box without text");
+    }
+}
+
+// The device's references are back where they were once the object is released.
+void CheckReferences(ULONG before, ULONG after, std::vector<std::string>& problems) {
+    if (after != before) {
+        problems.push_back("device references went from " + std::to_string(before) + " to " +
+                           std::to_string(after));
     }
 }
 }  // namespace
@@ -85,7 +87,7 @@ CaseResult CampaignTest::RunMesh(const std::string& path, const std::string& byt
             problems.push_back("drawn from a file without a header");
         } else if (drawn) {
             // Drawn means loaded: the file really holds what its header says, byte for byte.
-            const uint64_t v = Word(bytes, 0), i = Word(bytes, 4);
+            const uint64_t v = TokenAt(bytes, 0), i = TokenAt(bytes, 1);
             const uint64_t triangleBytes = i / 3 * 12;
             if (!boxes.empty()) problems.push_back("a mesh was drawn after a box said it failed");
             if (mesh.vertexCount != v || mesh.indexCount != i) problems.push_back("counts differ from the header");
@@ -96,8 +98,8 @@ CaseResult CampaignTest::RunMesh(const std::string& path, const std::string& byt
                        indices->contents != bytes.substr(8 + 24 * v, triangleBytes)) {
                 problems.push_back("the buffers do not hold the file's bytes");
             } else {
-                for (uint64_t at = 0; at < triangleBytes; at += 4) {
-                    if (Word(indices->contents, at) >= v) {
+                for (size_t index = 0; index < triangleBytes / 4; ++index) {
+                    if (TokenAt(indices->contents, index) >= v) {
                         problems.push_back("an index past the vertices reached the device");
                         break;
                     }
@@ -120,10 +122,7 @@ CaseResult CampaignTest::RunMesh(const std::string& path, const std::string& byt
         }
         if (proxy->LiveBuffers() != 0) problems.push_back("a buffer outlived the mesh");
     }
-    if (DeviceReferences() != before) {
-        problems.push_back("device references went from " + std::to_string(before) + " to " +
-                           std::to_string(DeviceReferences()));
-    }
+    CheckReferences(before, DeviceReferences(), problems);
     return result;
 }
 
@@ -224,10 +223,7 @@ CaseResult CampaignTest::RunMaterial(const std::string& materialPath, bool valid
             problems.push_back("Release left something behind");
         }
     }
-    if (DeviceReferences() != before) {
-        problems.push_back("device references went from " + std::to_string(before) + " to " +
-                           std::to_string(DeviceReferences()));
-    }
+    CheckReferences(before, DeviceReferences(), problems);
     return result;
 }
 

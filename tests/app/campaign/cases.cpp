@@ -1,5 +1,6 @@
 #include "cases.h"
 
+#include <algorithm>
 #include <map>
 
 #include "support/temp_folder.h"
@@ -44,13 +45,27 @@ Recipe MakeText(Loader loader, const std::string& text) {
     return recipe;
 }
 
+void AddCuts(std::vector<Recipe>& fixed, Loader loader, const std::string& from, uint64_t first,
+             uint64_t end, uint64_t step) {
+    for (uint64_t length = first; length < end; length += step) {
+        fixed.push_back(Make(loader, from, {{Operation::Truncate, length}}));
+    }
+}
+
+void AddSets(std::vector<Recipe>& fixed, Loader loader, const std::string& from, uint64_t offset,
+             const std::vector<uint32_t>& values) {
+    for (uint32_t value : values) fixed.push_back(Make(loader, from, {{Operation::Set32, offset, value}}));
+}
+
+void AddOtherFiles(std::vector<Recipe>& fixed, Loader loader, const std::vector<std::string>& own) {
+    for (size_t i = 0; i < DataFileCount; ++i) {
+        if (std::find(own.begin(), own.end(), DataFiles[i]) == own.end()) {
+            fixed.push_back(Make(loader, DataFiles[i]));
+        }
+    }
+}
+
 uint32_t AwkwardValue(Random& random, const std::vector<uint32_t>& awkward) {
     if (random.OneIn(5) || awkward.empty()) return static_cast<uint32_t>(random.Next());
     return awkward[static_cast<size_t>(random.Below(awkward.size()))];
-}
-
-std::string RandomString(Random& random, size_t length) {
-    std::string bytes(length, '\0');
-    for (char& byte : bytes) byte = static_cast<char>(random.Next() >> 56);
-    return bytes;
 }

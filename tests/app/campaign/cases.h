@@ -24,6 +24,10 @@ const std::string& CompiledDataFile(const std::string& path, bool strip);
 
 // Shared by the three families.
 
+// A note that makes the case's judge demand a clean load: the bytes are a shader that
+// Direct3D 9 takes.
+constexpr char WellFormed[] = "well-formed: must load cleanly";
+
 // The valid files that the build puts in data/, as paths relative to the build tree.
 extern const char* const DataFiles[];
 extern const size_t DataFileCount;
@@ -40,6 +44,13 @@ Recipe PickCase(const std::vector<Recipe>& fixed, uint64_t seed, uint64_t family
 }
 Recipe Make(Loader loader, const std::string& from, std::vector<Operation> operations = {});
 Recipe MakeText(Loader loader, const std::string& text);
+// Adds `from` cut to each length in [first, end), `step` apart.
+void AddCuts(std::vector<Recipe>& fixed, Loader loader, const std::string& from, uint64_t first,
+             uint64_t end, uint64_t step = 1);
+// Adds `from` with the word at `offset` set to each of `values`.
+void AddSets(std::vector<Recipe>& fixed, Loader loader, const std::string& from, uint64_t offset,
+             const std::vector<uint32_t>& values);
+// Adds every data file but those in `own`, given to `loader` in place of its own kind.
+void AddOtherFiles(std::vector<Recipe>& fixed, Loader loader, const std::vector<std::string>& own);
 // A random 32-bit value from `awkward` most of the time, else any value.
 uint32_t AwkwardValue(Random& random, const std::vector<uint32_t>& awkward);
-std::string RandomString(Random& random, size_t length);

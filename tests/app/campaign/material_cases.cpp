@@ -18,9 +18,13 @@ const std::vector<std::string>& AwkwardTokens() {
     return tokens;
 }
 
-std::string WithPrelude(MaterialParts parts, const std::string& value) {
-    parts.prelude = ValuePrelude(value) + parts.prelude;
-    return parts.Text();
+// The standard material with `value` at `slot` (no slot: unchanged), after `prelude`.
+Recipe WithSlot(const std::string& slot, const std::string& value,
+                const std::string& prelude = "") {
+    MaterialParts parts;
+    if (!slot.empty()) SetSlot(parts, slot, value);
+    parts.prelude = prelude;
+    return MakeText(Loader::Material, parts.Text());
 }
 
 // Damage to the texture the material names; the program checks its header and D3DX reads
@@ -44,10 +48,8 @@ std::vector<Recipe> FixedTextureCases() {
             fixed.push_back(Make(Loader::Texture, header.file, {{Operation::Truncate, length}}));
         }
         for (uint64_t offset : header.fields) {
-            for (uint32_t value : {0u, 0xFFFFFFFFu, 0x7FFFFFFFu, 0x10000u, 0x4001u, 0xFE00u,
-                                   0x200000u}) {
-                fixed.push_back(Make(Loader::Texture, header.file, {{Operation::Set32, offset, value}}));
-            }
+            AddSets(fixed, Loader::Texture, header.file, offset,
+                    {0u, 0xFFFFFFFFu, 0x7FFFFFFFu, 0x10000u, 0x4001u, 0xFE00u, 0x200000u});
         }
     }
     return fixed;
@@ -58,58 +60,35 @@ std::vector<Recipe> FixedMaterialCases() {
     for (const char* material : Materials) fixed.push_back(Make(Loader::Material, material));
     for (const Recipe& precompiled : PrecompiledMaterials()) fixed.push_back(precompiled);
     for (const std::string& slot : MaterialSlots()) {
-        MaterialParts absent;
-        SetSlot(absent, slot, "");
-        fixed.push_back(MakeText(Loader::Material, absent.Text()));
+        fixed.push_back(WithSlot(slot, ""));
         for (const std::string& value : LuaValues()) {
-            MaterialParts parts;
-            SetSlot(parts, slot, value);
-            fixed.push_back(MakeText(Loader::Material, WithPrelude(parts, value)));
+            fixed.push_back(WithSlot(slot, value, ValuePrelude(value)));
         }
     }
     MaterialParts noReturn;
     noReturn.returns = false;
     fixed.push_back(MakeText(Loader::Material, noReturn.Text()));
-    MaterialParts two;
-    two.returned = "{}, {}";
-    fixed.push_back(MakeText(Loader::Material, two.Text()));
+    fixed.push_back(WithSlot("return", "{}, {}"));
     for (const std::string& error : RunTimeErrors()) {
-        MaterialParts first;
-        first.prelude = error;
-        fixed.push_back(MakeText(Loader::Material, first.Text()));
-        MaterialParts inside;
-        inside.texture = "(function() " + error + " return 'data/checker.dds' end)()";
-        fixed.push_back(MakeText(Loader::Material, inside.Text()));
+        fixed.push_back(WithSlot("", "", error));
+        fixed.push_back(
+            WithSlot("texture", "(function() " + error + " return 'data/checker.dds' end)()"));
     }
     // Nesting within what the parser takes, and past it.
     for (int depth : {1, 100, 190, 250, 1000}) {
         for (const std::string& slot : MaterialSlots()) {
-            MaterialParts parts;
-            SetSlot(parts, slot, Nested(depth, "'data/checker.dds'"));
-            fixed.push_back(MakeText(Loader::Material, parts.Text()));
+            fixed.push_back(WithSlot(slot, Nested(depth, "'data/checker.dds'")));
         }
     }
-    for (size_t i = 0; i < DataFileCount; ++i) {
-        const std::string from = DataFiles[i];
-        if (from != Materials[0] && from != Materials[1]) {
-            fixed.push_back(Make(Loader::Material, from));
-        }
-    }
+    AddOtherFiles(fixed, Loader::Material, {Materials[0], Materials[1]});
     for (const Recipe& texture : FixedTextureCases()) fixed.push_back(texture);
     for (const char* material : Materials) {
-        const uint64_t size = DataFile(material).size();
-        for (uint64_t length = 0; length < size; ++length) {
-            fixed.push_back(Make(Loader::Material, material, {{Operation::Truncate, length}}));
-        }
+        AddCuts(fixed, Loader::Material, material, 0, DataFile(material).size());
     }
     for (const Recipe& precompiled : DamagedPrecompiledCases()) fixed.push_back(precompiled);
     // Files that never end or grow without bound: each costs its budget, so they come last.
-    MaterialParts endless;
-    endless.prelude = "while true do end";
-    fixed.push_back(MakeText(Loader::Material, endless.Text()));
-    MaterialParts growing;
-    growing.prelude = "local t = {} while true do t[#t + 1] = {} end";
-    fixed.push_back(MakeText(Loader::Material, growing.Text()));
+    fixed.push_back(WithSlot("", "", "while true do end"));
+    fixed.push_back(WithSlot("", "", "local t = {} while true do t[#t + 1] = {} end"));
     return fixed;
 }
 
@@ -132,13 +111,11 @@ Recipe RandomTextEdit(Random& random) {
             case 2:
                 recipe.operations.push_back({Operation::Delete, at, 1 + random.Below(12)});
                 break;
-            case 3: {
-                Operation insert{Operation::Insert, at};
-                insert.bytes =
-                    AwkwardTokens()[static_cast<size_t>(random.Below(AwkwardTokens().size()))];
-                recipe.operations.push_back(insert);
+            case 3:
+                recipe.operations.push_back(
+                    {Operation::Insert, at,
+                     AwkwardTokens()[static_cast<size_t>(random.Below(AwkwardTokens().size()))]});
                 break;
-            }
             case 4:
                 recipe.operations.push_back({Operation::Truncate, at});
                 break;
@@ -172,7 +149,8 @@ Recipe RandomParts(Random& random) {
     if (random.OneIn(5)) {
         parts.prelude = RunTimeErrors()[static_cast<size_t>(random.Below(RunTimeErrors().size()))];
     }
-    return MakeText(Loader::Material, WithPrelude(parts, values));
+    parts.prelude = ValuePrelude(values) + parts.prelude;
+    return MakeText(Loader::Material, parts.Text());
 }
 
 Recipe RandomTexture(Random& random) {

@@ -1,21 +1,14 @@
 // Damaged mesh files: short, long, with counts that lie or overflow, indices out of range,
 // random bytes and other kinds of file in their place.
-#include <cstring>
-
 #include "cases.h"
+#include "support/shader_corpus.h"
 
 namespace {
 const char* const Meshes[] = {"data/cube.mesh.bin", "data/plane.mesh.bin"};
 
-uint32_t Word(const std::string& bytes, size_t offset) {
-    uint32_t value = 0;
-    if (offset + 4 <= bytes.size()) std::memcpy(&value, bytes.data() + offset, 4);
-    return value;
-}
-
 // Counts near the file's own, and those whose byte lengths overflow 32 bits.
 std::vector<uint32_t> AwkwardCounts(const std::string& mesh) {
-    const uint32_t v = Word(mesh, 0), i = Word(mesh, 4);
+    const uint32_t v = TokenAt(mesh, 0), i = TokenAt(mesh, 1);
     return {0,          1,          2,          3,          4,          v - 1,      v + 1,
             i - 1,      i + 1,      i / 3 * 3 + 1, 0x7FFFFFFF, 0x80000000, 0xFFFFFFFF, 0xFFFFFFFE,
             0x0AAAAAAB, 0x0AAAAAAA, 0x40000002, 0x3FFFFFFF, 0x15555556, 0x55555556};
@@ -24,24 +17,14 @@ std::vector<uint32_t> AwkwardCounts(const std::string& mesh) {
 std::vector<Recipe> FixedMeshCases() {
     std::vector<Recipe> fixed;
     for (const char* mesh : Meshes) fixed.push_back(Make(Loader::Mesh, mesh));
-    for (const char* mesh : Meshes) {
-        for (uint64_t length = 0; length < 8; ++length) {
-            fixed.push_back(Make(Loader::Mesh, mesh, {{Operation::Truncate, length}}));
-        }
-    }
+    for (const char* mesh : Meshes) AddCuts(fixed, Loader::Mesh, mesh, 0, 8);
     for (const char* mesh : Meshes) {
         const std::string& bytes = DataFile(mesh);
-        for (uint64_t field : {0, 4}) {
-            for (uint32_t count : AwkwardCounts(bytes)) {
-                fixed.push_back(Make(Loader::Mesh, mesh, {{Operation::Set32, field, count}}));
-            }
-        }
+        for (uint64_t field : {0, 4}) AddSets(fixed, Loader::Mesh, mesh, field, AwkwardCounts(bytes));
         // The first and the last index, pointing at the edge of the vertices and past it.
-        const uint32_t v = Word(bytes, 0);
+        const uint32_t v = TokenAt(bytes, 0);
         for (uint64_t index : {uint64_t{8} + 24 * v, bytes.size() - 4}) {
-            for (uint32_t value : {v - 1, v, v + 1, 0x7FFFFFFFu, 0xFFFFFFFFu}) {
-                fixed.push_back(Make(Loader::Mesh, mesh, {{Operation::Set32, index, value}}));
-            }
+            AddSets(fixed, Loader::Mesh, mesh, index, {v - 1, v, v + 1, 0x7FFFFFFFu, 0xFFFFFFFFu});
         }
         // Both counts at once: nothing at all, and a header that claims the file is empty.
         fixed.push_back(Make(Loader::Mesh, mesh,
@@ -50,22 +33,14 @@ std::vector<Recipe> FixedMeshCases() {
                              {{Operation::Set32, 0, 0}, {Operation::Set32, 4, 0},
                               {Operation::Truncate, 8}}));
     }
-    for (size_t i = 0; i < DataFileCount; ++i) {
-        const std::string from = DataFiles[i];
-        if (from != Meshes[0] && from != Meshes[1]) fixed.push_back(Make(Loader::Mesh, from));
-    }
+    AddOtherFiles(fixed, Loader::Mesh, {Meshes[0], Meshes[1]});
     for (const char* mesh : Meshes) {
         const uint64_t size = DataFile(mesh).size();
         for (uint64_t extra : {1, 3, 4, 24, 4096}) {
             fixed.push_back(Make(Loader::Mesh, mesh, {{Operation::Pad, size + extra, 0xFF}}));
         }
     }
-    for (const char* mesh : Meshes) {
-        const uint64_t size = DataFile(mesh).size();
-        for (uint64_t length = 8; length < size; ++length) {
-            fixed.push_back(Make(Loader::Mesh, mesh, {{Operation::Truncate, length}}));
-        }
-    }
+    for (const char* mesh : Meshes) AddCuts(fixed, Loader::Mesh, mesh, 8, DataFile(mesh).size());
     for (const char* mesh : Meshes) {
         for (uint64_t bit = 0; bit < 64; ++bit) {
             fixed.push_back(Make(Loader::Mesh, mesh, {{Operation::Flip, bit / 8, bit % 8}}));
@@ -98,9 +73,8 @@ Recipe RandomMeshCase(Random& random) {
                 op = {Operation::Truncate, random.Below(size + 1)};
                 break;
             case 5:
-                op = {random.OneIn(2) ? Operation::Append : Operation::Insert,
-                      random.Below(size + 1)};
-                op.bytes = RandomString(random, 1 + random.Below(40));
+                op = {random.OneIn(2) ? Operation::Append : Operation::Insert, random.Below(size + 1),
+                      random.Bytes(1 + random.Below(40))};
                 break;
             case 6:
                 op = random.OneIn(2)

@@ -3,6 +3,8 @@
 // And well-formed shaders with hostile content: literals of every bit pattern, operand words
 // with every modifier, and constant tables of shared, deep and cyclic types, long names and
 // huge counts.
+#include <algorithm>
+
 #include "cases.h"
 #include "formats/constant_table_writer.h"
 #include "support/shader_corpus.h"
@@ -25,10 +27,6 @@ std::vector<uint32_t> AwkwardWords(uint64_t fileSize) {
             0xFFFE0200, 0xFFFF0200, 0xFFFE0300, 0xFFFF0300, 0xFFFF0104, size,       size - 4,
             size + 4,   size / 4};
 }
-
-// A note that makes the case's judge demand a clean load: the bytes are a shader that
-// Direct3D 9 takes.
-const char WellFormed[] = "well-formed: must load cleanly";
 
 // Words that read as tokens to a reader that walks every word: comment tokens of every
 // size, the end token, "CTAB", versions; and floats at the edges.
@@ -55,9 +53,9 @@ std::vector<uint32_t> Definition(int form, bool vertex, const uint32_t literals[
 Recipe WithDefinition(Loader loader, const char* file, int form, const uint32_t literals[4],
                       bool beforeTable) {
     const bool vertex = loader == Loader::VertexShader;
-    Operation insert{Operation::Insert, beforeTable ? 4 : 4 + FirstBlockBytes(DataFile(file))};
-    insert.bytes = TokenBytes(Definition(form, vertex, literals));
-    Recipe recipe = Make(loader, file, {insert});
+    Recipe recipe = Make(loader, file,
+                         {{Operation::Insert, beforeTable ? 4 : 4 + FirstBlockBytes(DataFile(file)),
+                           TokenBytes(Definition(form, vertex, literals))}});
     recipe.note = WellFormed;
     return recipe;
 }
@@ -146,9 +144,8 @@ std::string HostileTable(Random& random, bool vertex) {
 
 // The file's own table swapped for a hostile one.
 Recipe WithTable(Loader loader, const char* file, const std::string& block) {
-    Operation insert{Operation::Insert, 4};
-    insert.bytes = block;
-    return Make(loader, file, {{Operation::Delete, 4, FirstBlockBytes(DataFile(file))}, insert});
+    return Make(loader, file,
+                {{Operation::Delete, 4, FirstBlockBytes(DataFile(file))}, {Operation::Insert, 4, block}});
 }
 
 std::vector<Recipe> FixedShaderCases() {
@@ -177,50 +174,33 @@ std::vector<Recipe> FixedShaderCases() {
         // Direct3D stops at the end token: stray bytes after the last whole word are ignored.
         for (const std::string& tail :
              {std::string("\x01"), std::string("\xff\xff"), std::string("\xff\xff\0", 3)}) {
-            Operation append{Operation::Append};
-            append.bytes = tail;
-            Recipe recipe = Make(shader.loader, shader.file, {append});
+            Recipe recipe = Make(shader.loader, shader.file, {{Operation::Append, 0, tail}});
             recipe.note = WellFormed;
             fixed.push_back(recipe);
         }
     }
+    for (const auto& shader : Shaders) AddCuts(fixed, shader.loader, shader.file, 0, 13);
     for (const auto& shader : Shaders) {
-        for (uint64_t length = 0; length <= 12; ++length) {
-            fixed.push_back(Make(shader.loader, shader.file, {{Operation::Truncate, length}}));
-        }
+        AddSets(fixed, shader.loader, shader.file, 0,
+                {0xFFFE0101u, 0xFFFE0200u, 0xFFFE0300u, 0xFFFF0101u, 0xFFFF0104u, 0xFFFF0200u,
+                 0xFFFF0300u, 0xFFFE0400u, 0xFFFF0000u, 0u});
+        AddOtherFiles(fixed, shader.loader, {shader.file});
     }
     for (const auto& shader : Shaders) {
-        for (uint32_t version : {0xFFFE0101u, 0xFFFE0200u, 0xFFFE0300u, 0xFFFF0101u, 0xFFFF0104u,
-                                 0xFFFF0200u, 0xFFFF0300u, 0xFFFE0400u, 0xFFFF0000u, 0u}) {
-            fixed.push_back(Make(shader.loader, shader.file, {{Operation::Set32, 0, version}}));
-        }
-        for (size_t i = 0; i < DataFileCount; ++i) {
-            if (DataFiles[i] != std::string(shader.file)) {
-                fixed.push_back(Make(shader.loader, DataFiles[i]));
-            }
-        }
-    }
-    for (const auto& shader : Shaders) {
-        const uint64_t size = DataFile(shader.file).size();
-        for (uint64_t length = 16; length < size; length += 4) {
-            fixed.push_back(Make(shader.loader, shader.file, {{Operation::Truncate, length}}));
-        }
+        AddCuts(fixed, shader.loader, shader.file, 16, DataFile(shader.file).size(), 4);
     }
     // Every word of both files set to each awkward value.
     for (const auto& shader : Shaders) {
         const uint64_t size = DataFile(shader.file).size();
         for (uint64_t offset = 4; offset < size; offset += 4) {
-            for (uint32_t value : AwkwardWords(size)) {
-                fixed.push_back(Make(shader.loader, shader.file, {{Operation::Set32, offset, value}}));
-            }
+            AddSets(fixed, shader.loader, shader.file, offset, AwkwardWords(size));
         }
     }
+    // Every cut inside a word, past the first three words (cut above).
     for (const auto& shader : Shaders) {
         const uint64_t size = DataFile(shader.file).size();
-        for (uint64_t length = 13; length < size; ++length) {
-            if (length % 4 != 0) {
-                fixed.push_back(Make(shader.loader, shader.file, {{Operation::Truncate, length}}));
-            }
+        for (uint64_t word = 12; word < size; word += 4) {
+            AddCuts(fixed, shader.loader, shader.file, word + 1, std::min(word + 4, size));
         }
     }
     return fixed;
@@ -286,12 +266,10 @@ Recipe RandomShaderCase(Random& random) {
             case 6:
                 recipe.operations.push_back({Operation::Delete, word, 4 * (1 + random.Below(4))});
                 break;
-            case 7: {
-                Operation insert{random.OneIn(3) ? Operation::Append : Operation::Insert, word};
-                insert.bytes = RandomString(random, 4 * (1 + random.Below(4)));
-                recipe.operations.push_back(insert);
+            case 7:
+                recipe.operations.push_back({random.OneIn(3) ? Operation::Append : Operation::Insert,
+                                             word, random.Bytes(4 * (1 + random.Below(4)))});
                 break;
-            }
             default:
                 if (random.OneIn(3)) {
                     // Random words behind a real version token.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <sstream>
 
 #include "support/lua_chunk.h"
@@ -162,6 +163,12 @@ std::string Recipe::Bytes() const {
     return bytes;
 }
 
+bool ParseNumber(const std::string& text, uint64_t* value) {
+    char* end = nullptr;
+    *value = std::strtoull(text.c_str(), &end, 0);
+    return !text.empty() && *end == '\0';
+}
+
 bool ParseRecipe(const std::string& text, Recipe* recipe, std::string* whyNot) {
     *recipe = Recipe();
     bool haveLoader = false, haveFrom = false, textLines = false;
@@ -220,9 +227,7 @@ bool ParseRecipe(const std::string& text, Recipe* recipe, std::string* whyNot) {
             for (int i = 0; i < entry.numbers; ++i) {
                 std::string value;
                 words >> value;
-                char* end = nullptr;
-                *numbers[i] = std::strtoull(value.c_str(), &end, 0);
-                if (value.empty() || *end != '\0') {
+                if (!ParseNumber(value, numbers[i])) {
                     *whyNot = where + "\"" + word + "\" needs " + std::to_string(entry.numbers) +
                               " numbers";
                     return false;
@@ -257,9 +262,12 @@ uint64_t Random::Next() {
     return z ^ (z >> 31);
 }
 
-std::string RandomBytes(uint64_t size, uint64_t seed) {
-    Random random(seed);
-    std::string bytes(static_cast<size_t>(size), '\0');
-    for (char& byte : bytes) byte = static_cast<char>(random.Next() >> 56);
+std::string Random::Bytes(size_t length) {
+    std::string bytes(length, '\0');
+    for (char& byte : bytes) byte = static_cast<char>(Next() >> 56);
     return bytes;
+}
+
+std::string RandomBytes(uint64_t size, uint64_t seed) {
+    return Random(seed).Bytes(static_cast<size_t>(size));
 }

@@ -34,6 +34,8 @@ struct Operation {
     };
     Operation(Kind k, uint64_t first = 0, uint64_t second = 0, uint64_t third = 0)
         : kind(k), a(first), b(second), c(third) {}
+    Operation(Kind k, uint64_t first, std::string added)
+        : kind(k), a(first), b(0), c(0), bytes(std::move(added)) {}
 
     Kind kind;
     uint64_t a, b, c;
@@ -56,6 +58,8 @@ struct Recipe {
 bool ParseRecipe(const std::string& text, Recipe* recipe, std::string* whyNot);
 
 const char* LoaderName(Loader loader);
+// A whole decimal, hex (0x) or octal number; false for anything else.
+bool ParseNumber(const std::string& text, uint64_t* value);
 
 // SplitMix64: small, fast, and the same everywhere, so that `random SIZE SEED` and the
 // generators give the same bytes on every machine.
@@ -66,6 +70,8 @@ public:
     // A number in [0, bound); 0 when bound is 0.
     uint64_t Below(uint64_t bound) { return bound == 0 ? 0 : Next() % bound; }
     bool OneIn(uint64_t n) { return Below(n) == 0; }
+    // `length` bytes, each the top byte of one Next().
+    std::string Bytes(size_t length);
 
 private:
     uint64_t state_;
