@@ -46,21 +46,14 @@ TEST_P(LateReportTest, StaysOpenUntilAnsweredAndTheQuitIsKept) {
     Seam().returnNull = path.noInterface;
     HWND other = nullptr;
     auto keepClass = [&] {
-        if (!path.classKept) return;
-        other = CreateWindowExA(0, MainWindowClassName, "other", WS_POPUP, 0, 0, 10, 10,
-                                nullptr, nullptr, Instance(), nullptr);
-        EXPECT_NE(other, nullptr);
+        if (path.classKept) other = SecondMainClassWindow();
     };
     std::vector<WatchedBox> seen;
 
     if (path.throughShutdown) {
         ASSERT_TRUE(StartWindow());
         ASSERT_TRUE(StartGraphics());
-        boxes_.QueueAnswer(IDYES);
-        PostMessageA(ApplicationState.mainWindow, WM_CHAR, 27, 0);
-        RunMessageLoop();
-        ASSERT_EQ(ApplicationState.exitCode, 1);
-        boxes_.Clear();
+        ASSERT_NO_FATAL_FAILURE(EscapeAnsweredYes());
         keepClass();
         boxes_.LeaveOpen();
         BoxWatcher watcher;
@@ -91,10 +84,9 @@ TEST_P(LateReportTest, StaysOpenUntilAnsweredAndTheQuitIsKept) {
         EXPECT_TRUE(box.openAfterWait) << box.caption << " closed by itself";
         EXPECT_TRUE(box.closedByButton) << box.caption << " did not close on OK";
     }
-    MSG quit;
-    ASSERT_TRUE(PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE))
-        << "the window's quit message was lost";
-    EXPECT_EQ(quit.wParam, 0u);
+    WPARAM code = 99;
+    ASSERT_TRUE(TakeQuitMessage(&code)) << "the window's quit message was lost";
+    EXPECT_EQ(code, 0u);
     if (other != nullptr) DestroyWindow(other);
 }
 

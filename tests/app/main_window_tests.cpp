@@ -9,6 +9,7 @@
 #include "platform/windows_error.h"
 #include "mirelth_version.h"
 #include "support/message_box_hook.h"
+#include "support/test_device.h"
 
 #include <winver.h>  // after windows.h, which WIN32_LEAN_AND_MEAN keeps from including it
 
@@ -36,41 +37,31 @@ LRESULT CALLBACK WatchMoves(int code, WPARAM wParam, LPARAM lParam) {
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
-// Each test registers the class and makes the window itself, and takes both down again.
+// Each test registers the class and makes the window, watching it move, and takes both
+// down again.
 class MainWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ApplicationState = ApplicationRecord{};
         ASSERT_NE(RegisterMainWindowClass(Instance()), 0);
+        moves.clear();
+        HHOOK hook = SetWindowsHookExA(WH_CALLWNDPROC, WatchMoves, nullptr, GetCurrentThreadId());
+        window = CreateMainWindow(Instance(), SW_SHOWNORMAL);
+        ApplicationState.mainWindow = window;
+        UnhookWindowsHookEx(hook);
+        ASSERT_NE(window, nullptr);
     }
     void TearDown() override {
         DestroyMainWindow();
         UnregisterClassA(MainWindowClassName, Instance());
-        MSG message;
-        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-        }
+        DrainMessages();
     }
-    HWND MakeWindow() {
-        ApplicationState.mainWindow = CreateMainWindow(Instance(), SW_SHOWNORMAL);
-        return ApplicationState.mainWindow;
-    }
-    static bool QuitPosted(WPARAM* code) {
-        MSG message;
-        if (!PeekMessageA(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) return false;
-        *code = message.wParam;
-        return true;
-    }
+    HWND window = nullptr;
     MessageBoxHook boxes;
 };
 }  // namespace
 
 TEST_F(MainWindowTest, ClientAreaIsExactly800By600AndTheCornerStaysPut) {
-    moves.clear();
-    HHOOK hook = SetWindowsHookExA(WH_CALLWNDPROC, WatchMoves, nullptr, GetCurrentThreadId());
-    HWND window = MakeWindow();
-    UnhookWindowsHookEx(hook);
-    ASSERT_NE(window, nullptr);
-
     RECT client;
     ASSERT_TRUE(GetClientRect(window, &client));
     EXPECT_EQ(client.right - client.left, 800);
@@ -94,8 +85,6 @@ TEST_F(MainWindowTest, ClientAreaIsExactly800By600AndTheCornerStaysPut) {
 }
 
 TEST_F(MainWindowTest, CannotBeResizedOrMaximisedButCanBeMinimised) {
-    HWND window = MakeWindow();
-    ASSERT_NE(window, nullptr);
     const LONG_PTR style = GetWindowLongPtrA(window, GWL_STYLE);
     EXPECT_EQ(style & WS_THICKFRAME, 0);
     EXPECT_EQ(style & WS_MAXIMIZEBOX, 0);
@@ -185,49 +174,37 @@ TEST(MainWindowResources, FilePropertiesShowTheVersionAndProductName) {
 }
 
 TEST_F(MainWindowTest, EscapeAsksAndNoChangesNothing) {
-    HWND window = MakeWindow();
-    ASSERT_NE(window, nullptr);
     boxes.QueueAnswer(IDNO);
     SendMessageA(window, WM_CHAR, 27, 0);
     ASSERT_EQ(boxes.Boxes().size(), 1u);
-    const SeenMessageBox& box = boxes.Boxes()[0];
-    EXPECT_EQ(box.text, "Are you sure you want to quit?");
-    EXPECT_EQ(box.caption, "Exit Program?");
-    EXPECT_EQ(box.owner, window);
-    EXPECT_STREQ(IconName(box.icon), "question");
-    EXPECT_EQ(box.buttons, static_cast<UINT>(MB_YESNO));
+    ExpectBox(boxes.Boxes()[0], "Exit Program?", "Are you sure you want to quit?", window,
+              "question", MB_YESNO);
     WPARAM code = 99;
-    EXPECT_FALSE(QuitPosted(&code));
+    EXPECT_FALSE(TakeQuitMessage(&code));
     EXPECT_TRUE(IsWindow(window));
     EXPECT_EQ(ApplicationState.mainWindow, window);
 }
 
 TEST_F(MainWindowTest, EscapeAnsweredYesPostsQuitWithCodeOne) {
-    HWND window = MakeWindow();
-    ASSERT_NE(window, nullptr);
     boxes.QueueAnswer(IDYES);
     EXPECT_EQ(SendMessageA(window, WM_CHAR, 27, 0), 0);
     ASSERT_EQ(boxes.Boxes().size(), 1u);
     WPARAM code = 99;
-    ASSERT_TRUE(QuitPosted(&code));
+    ASSERT_TRUE(TakeQuitMessage(&code));
     EXPECT_EQ(code, 1u);
 }
 
 TEST_F(MainWindowTest, OnlyTheEscapeCharacterAsks) {
-    HWND window = MakeWindow();
-    ASSERT_NE(window, nullptr);
     SendMessageA(window, WM_KEYDOWN, VK_ESCAPE, 0x00010001);
     SendMessageA(window, WM_CHAR, 'q', 0);
     EXPECT_TRUE(boxes.Boxes().empty());
 }
 
 TEST_F(MainWindowTest, DestroyingTheWindowClearsItAndQuitsWithZero) {
-    HWND window = MakeWindow();
-    ASSERT_NE(window, nullptr);
     ASSERT_TRUE(DestroyWindow(window));
     EXPECT_EQ(ApplicationState.mainWindow, nullptr);
     WPARAM code = 99;
-    ASSERT_TRUE(QuitPosted(&code));
+    ASSERT_TRUE(TakeQuitMessage(&code));
     EXPECT_EQ(code, 0u);
     // With the window gone, shutdown has nothing to destroy.
     EXPECT_TRUE(DestroyMainWindow());
@@ -235,26 +212,22 @@ TEST_F(MainWindowTest, DestroyingTheWindowClearsItAndQuitsWithZero) {
 }
 
 TEST_F(MainWindowTest, ShutDownDestroysTheWindowAndUnregistersTheClass) {
-    ASSERT_NE(MakeWindow(), nullptr);
     ApplicationState.exitCode = 1;
     EXPECT_EQ(ShutDownApplication(Instance()), 1);
     EXPECT_EQ(ApplicationState.mainWindow, nullptr);
-    WNDCLASSEXA windowClass = {};
-    windowClass.cbSize = sizeof windowClass;
-    EXPECT_FALSE(GetClassInfoExA(Instance(), MainWindowClassName, &windowClass));
+    EXPECT_FALSE(MainWindowClassRegistered());
     EXPECT_TRUE(boxes.Boxes().empty());
 }
 
 TEST_F(MainWindowTest, FailuresAreReportedWithTheSystemText) {
     // Registering again fails: the class exists.
     EXPECT_EQ(RegisterMainWindowClass(Instance()), 0);
-    EXPECT_FALSE(ReportUnregisterFailure() );
+    EXPECT_FALSE(ReportUnregisterFailure());
     ASSERT_EQ(boxes.Boxes().size(), 2u);
-    EXPECT_EQ(boxes.Boxes()[0].caption, "No Main Window Class");
-    EXPECT_EQ(boxes.Boxes()[0].text, "Windows failed to register the main window's class: " +
-                                         FormatWindowsError(ERROR_CLASS_ALREADY_EXISTS));
-    EXPECT_EQ(boxes.Boxes()[0].owner, nullptr);
-    EXPECT_STREQ(IconName(boxes.Boxes()[0].icon), "error");
+    ExpectBox(boxes.Boxes()[0], "No Main Window Class",
+              "Windows failed to register the main window's class: " +
+                  FormatWindowsError(ERROR_CLASS_ALREADY_EXISTS),
+              nullptr);
     EXPECT_EQ(boxes.Boxes()[1].caption, "Couldn't Unregister Main Window Class");
     EXPECT_EQ(boxes.Boxes()[1].text.rfind("Windows failed to unregister the main window's class: ", 0), 0u);
     EXPECT_EQ(boxes.Boxes()[1].buttons, static_cast<UINT>(MB_OK));

@@ -14,13 +14,12 @@
 #include "support/program_test.h"
 
 namespace {
-const char DestroyFailure[] = "Windows failed to destroy the main window: ";
-const char UnregisterFailure[] = "Windows failed to unregister the main window's class: ";
-
-bool ClassRegistered() {
-    WNDCLASSEXA windowClass = {};
-    windowClass.cbSize = sizeof windowClass;
-    return GetClassInfoExA(GetModuleHandleA(nullptr), MainWindowClassName, &windowClass) != 0;
+// The report for a class that another window of it keeps registered.
+ExpectedBox ClassKeptBox() {
+    return {"Couldn't Unregister Main Window Class",
+            "Windows failed to unregister the main window's class: " +
+                FormatWindowsError(ERROR_CLASS_HAS_WINDOWS),
+            nullptr};
 }
 
 // A handle that named a window once: DestroyWindow refuses it.
@@ -33,9 +32,10 @@ HWND StaleWindowHandle() {
 
 // The report for a window that cannot be destroyed, with the system's text for the reason
 // (which Windows and Wine give differently for a stale handle).
-std::string DestroyFailureText(HWND window) {
+ExpectedBox DestroyFailedBox(HWND window) {
     EXPECT_FALSE(DestroyWindow(window));
-    return DestroyFailure + FormatLastWindowsError();
+    return {"Couldn't Destroy Main Window",
+            "Windows failed to destroy the main window: " + FormatLastWindowsError(), nullptr};
 }
 
 class ShutdownTest : public ProgramTest {
@@ -66,19 +66,6 @@ protected:
         EXPECT_GE(framesPresented_, 2u) << "a frame before the close and one after";
     }
 
-    // Escape answered Yes: the loop ends with code 1 and the window is still there.
-    void EscapeAndYes() {
-        boxes_.QueueAnswer(IDYES);
-        PostMessageA(window_, WM_CHAR, 27, 0);
-        RunMessageLoop();
-        EXPECT_EQ(ApplicationState.exitCode, 1);
-        EXPECT_EQ(ApplicationState.mainWindow, window_);
-        ASSERT_EQ(boxes_.Boxes().size(), 1u) << Describe(boxes_.Boxes());
-        EXPECT_EQ(boxes_.Boxes()[0].caption, "Exit Program?");
-        EXPECT_EQ(boxes_.Boxes()[0].owner, window_);
-        boxes_.Clear();
-    }
-
     // ShutDownApplication, expecting it to release graphics: the program's one reference on
     // the device and on the interface is dropped, then the destructors' work calls nothing.
     void ExpectShutdownReleasesEverything(int32_t exitCode) {
@@ -92,10 +79,8 @@ protected:
         EXPECT_TRUE(boxes_.Boxes().empty()) << Describe(boxes_.Boxes());
         EXPECT_EQ(ApplicationState.mainWindow, nullptr);
         EXPECT_FALSE(IsWindow(window_));
-        EXPECT_FALSE(ClassRegistered());
-        EXPECT_EQ(GraphicsState.device, nullptr);
-        EXPECT_EQ(GraphicsState.direct3d, nullptr);
-        EXPECT_EQ(GraphicsState.renderingWindow, nullptr);
+        EXPECT_FALSE(MainWindowClassRegistered());
+        ExpectNoGraphics();
         EXPECT_EQ(Device()->References(), deviceRefs - 1) << "the device released once";
         EXPECT_EQ(Interface()->References(), interfaceRefs - 1) << "the interface released once";
         EXPECT_EQ(Interface()->Log().size(), interfaceCalls + 1) << "nothing but that Release";
@@ -114,8 +99,12 @@ protected:
         ExpectLastReleases();
     }
 
-    // ShutDownApplication on a path that leaves graphics alone: no Direct3D call at all.
-    void ExpectShutdownLeavesGraphics(int32_t exitCode) {
+    // ShutDownApplication on a path that leaves graphics alone: no Direct3D call at all, these
+    // boxes, and the class kept or not. Then the end of the process: the destructors release
+    // the scene on a device that is still alive, once each; the device and the interface are
+    // the only references the program still holds.
+    void ExpectShutdownLeavesGraphics(int32_t exitCode, const std::vector<ExpectedBox>& boxes,
+                                      bool classKept) {
         const size_t deviceCalls = Device()->Log().size();
         const size_t interfaceCalls = Interface()->Log().size();
         EXPECT_EQ(ShutDownApplication(Instance()), exitCode);
@@ -123,12 +112,9 @@ protected:
         EXPECT_EQ(Interface()->Log().size(), interfaceCalls);
         EXPECT_EQ(GraphicsState.device, Device());
         EXPECT_EQ(GraphicsState.direct3d, Interface());
-    }
+        ExpectBoxes(boxes_.Boxes(), boxes);
+        EXPECT_EQ(MainWindowClassRegistered(), classKept) << "the class after shutdown";
 
-    // The end of the process after such a shutdown: the destructors release the scene on a
-    // device that is still alive, once each; the device and the interface are the only
-    // references the program still holds.
-    void ExpectProcessEndReleasesTheScene() {
         std::vector<HeldObject> held = HoldSceneObjects();
         ReleaseScene();
         ExpectEachReleasedOnce(held);
@@ -151,12 +137,12 @@ TEST_F(ShutdownTest, ClosedWindowThenShutdownReleasesEverythingOnce) {
 }
 
 TEST_F(ShutdownTest, EscapeYesThenShutdownDestroysTheWindowAndReleasesEverythingOnce) {
-    EscapeAndYes();
+    EscapeAnsweredYes();
     ExpectShutdownReleasesEverything(1);
     // Destroying the window posted a second quit message, which nothing reads.
-    MSG message;
-    ASSERT_TRUE(PeekMessageA(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
-    EXPECT_EQ(message.wParam, 0u);
+    WPARAM code = 99;
+    ASSERT_TRUE(TakeQuitMessage(&code));
+    EXPECT_EQ(code, 0u);
 }
 
 // Not reachable in the program itself: mainWindow is either null or its own live window. A
@@ -165,44 +151,26 @@ TEST_F(ShutdownTest, WindowThatCannotBeDestroyedLeavesGraphicsAlone) {
     CloseTheWindow();
     const HWND stale = StaleWindowHandle();
     ApplicationState.mainWindow = stale;
-    ExpectShutdownLeavesGraphics(0);
-    ASSERT_EQ(boxes_.Boxes().size(), 1u) << Describe(boxes_.Boxes());
-    ExpectBox(boxes_.Boxes()[0], "Couldn't Destroy Main Window",
-              DestroyFailureText(stale), nullptr);
+    ExpectShutdownLeavesGraphics(0, {DestroyFailedBox(stale)}, false);
     EXPECT_EQ(ApplicationState.mainWindow, stale) << "left unchanged";
-    EXPECT_FALSE(ClassRegistered()) << "unregistering is still tried";
-    ExpectProcessEndReleasesTheScene();
 }
 
 // Not reachable in the program itself either: the still-open main window keeps the class.
 TEST_F(ShutdownTest, WindowAndClassThatCannotGoLeaveGraphicsAlone) {
-    EscapeAndYes();
+    EscapeAnsweredYes();
     const HWND stale = StaleWindowHandle();
     ApplicationState.mainWindow = stale;
-    ExpectShutdownLeavesGraphics(1);
-    ASSERT_EQ(boxes_.Boxes().size(), 2u) << Describe(boxes_.Boxes());
-    ExpectBox(boxes_.Boxes()[0], "Couldn't Destroy Main Window",
-              DestroyFailureText(stale), nullptr);
-    ExpectBox(boxes_.Boxes()[1], "Couldn't Unregister Main Window Class",
-              UnregisterFailure + FormatWindowsError(ERROR_CLASS_HAS_WINDOWS), nullptr);
-    EXPECT_TRUE(ClassRegistered());
-    ExpectProcessEndReleasesTheScene();
+    ExpectShutdownLeavesGraphics(1, {DestroyFailedBox(stale), ClassKeptBox()}, true);
     DestroyWindow(window_);
 }
 
 // A second window of the class stands in for a class that cannot be unregistered.
 TEST_F(ShutdownTest, ClassThatCannotBeUnregisteredLeavesGraphicsAlone) {
     CloseTheWindow();
-    HWND other = CreateWindowExA(0, MainWindowClassName, "other", WS_POPUP, 0, 0, 10, 10, nullptr,
-                                 nullptr, Instance(), nullptr);
+    HWND other = SecondMainClassWindow();
     ASSERT_NE(other, nullptr);
     ApplicationState.mainWindow = nullptr;
-    ExpectShutdownLeavesGraphics(0);
-    ASSERT_EQ(boxes_.Boxes().size(), 1u) << Describe(boxes_.Boxes());
-    ExpectBox(boxes_.Boxes()[0], "Couldn't Unregister Main Window Class",
-              UnregisterFailure + FormatWindowsError(ERROR_CLASS_HAS_WINDOWS), nullptr);
-    EXPECT_TRUE(ClassRegistered());
-    ExpectProcessEndReleasesTheScene();
+    ExpectShutdownLeavesGraphics(0, {ClassKeptBox()}, true);
     DestroyWindow(other);
 }
 }  // namespace

@@ -66,8 +66,7 @@ protected:
 }  // namespace
 
 TEST_F(FrameAllocationTest, FramesOfTheRealSceneAllocateNothing) {
-    ASSERT_TRUE(boxes_.Boxes().empty())
-        << boxes_.Boxes()[0].caption << ": " << boxes_.Boxes()[0].text;
+    ASSERT_TRUE(boxes_.Boxes().empty()) << Describe(boxes_.Boxes());
     ASSERT_EQ(cubeMesh.vertexCount, 24u) << "the scene's data did not load";
     ASSERT_GT(planeMesh.vertexCount, 0u);
     ASSERT_NE(cubeMaterial.vertexShader, nullptr);
@@ -93,7 +92,7 @@ TEST_F(FrameAllocationTest, FramesOfTheRealSceneAllocateNothing) {
         RenderFrame();
     }
     ASSERT_EQ(pixels.size(), 800u * 600u);
-    EXPECT_NE(pixels[300 * 800 + 400] & 0xFFFFFFu, 0u) << "no cube";
-    EXPECT_NE(pixels[590 * 800 + 400] & 0xFFFFFFu, 0u) << "no plane";
-    EXPECT_EQ(pixels[10 * 800 + 10] & 0xFFFFFFu, 0u) << "the sky is not black";
+    EXPECT_NE(PixelAt(pixels, 400, 300) & 0xFFFFFFu, 0u) << "no cube";
+    EXPECT_NE(PixelAt(pixels, 400, 590) & 0xFFFFFFu, 0u) << "no plane";
+    EXPECT_EQ(PixelAt(pixels, 10, 10) & 0xFFFFFFu, 0u) << "the sky is not black";
 }

@@ -62,23 +62,16 @@ TEST_F(GraphicsDeviceTest, InitializeRecordsTheWindowAndShutDownReleasesEverythi
     device->AddRef();
     EXPECT_TRUE(ShutDownGraphics());
     EXPECT_EQ(device->Release(), 0u);
-    EXPECT_EQ(GraphicsState.device, nullptr);
-    EXPECT_EQ(GraphicsState.direct3d, nullptr);
-    EXPECT_EQ(GraphicsState.renderingWindow, nullptr);
+    ExpectNoGraphics();
     EXPECT_TRUE(ShutDownGraphics()) << "a second shutdown is harmless";
     EXPECT_EQ(GraphicsState.device, nullptr);
 }
 
 TEST_F(GraphicsDeviceTest, WithoutAWindowThereIsNoDeviceAndTheBoxHasNoOwner) {
     EXPECT_FALSE(InitializeGraphics(nullptr));
-    ASSERT_EQ(boxes.Boxes().size(), 1u);
-    EXPECT_EQ(boxes.Boxes()[0].text, "DirectX failed to create a Direct3D9 device");
-    EXPECT_EQ(boxes.Boxes()[0].caption, "No D3D9 Device");
-    EXPECT_EQ(boxes.Boxes()[0].owner, nullptr);
-    EXPECT_STREQ(IconName(boxes.Boxes()[0].icon), "error");
-    EXPECT_EQ(GraphicsState.device, nullptr);
-    EXPECT_EQ(GraphicsState.direct3d, nullptr);
-    EXPECT_EQ(GraphicsState.renderingWindow, nullptr);
+    ExpectBoxes(boxes.Boxes(),
+                {{"No D3D9 Device", "DirectX failed to create a Direct3D9 device", nullptr}});
+    ExpectNoGraphics();
 }
 
 TEST_F(GraphicsDeviceTest, ShutDownWithNothingCreatedIsHarmless) {

@@ -9,12 +9,13 @@
 namespace {
 class GraphicsStartFailureTest : public ProgramTest {
 protected:
-    // Marks the scene objects, so that any load, even one that fails, shows.
-    void MarkScene() {
+    // Starts graphics on the scene objects marked, so that any load, even one that fails,
+    // shows: the start fails with this one box and loads nothing.
+    void ExpectFailedStart(const char* caption, const char* text, HWND owner) {
         cubeMesh.position = {5.0f, 5.0f, 5.0f};
         planeMesh.position = {5.0f, 5.0f, 5.0f};
-    }
-    void ExpectNothingLoaded() {
+        EXPECT_FALSE(StartGraphics());
+        ExpectBoxes(boxes_.Boxes(), {{caption, text, owner}});
         EXPECT_EQ(errors_.Text(), "");
         for (const Material* material : {&planeMaterial, &cubeMaterial}) {
             EXPECT_TRUE(material->vertexShaderPath.empty());
@@ -27,24 +28,18 @@ protected:
             EXPECT_EQ(mesh->device, nullptr);
             EXPECT_FALSE(mesh->fileStream.is_open());
         }
-        EXPECT_EQ(GraphicsState.device, nullptr);
-        EXPECT_EQ(GraphicsState.direct3d, nullptr);
-        EXPECT_EQ(GraphicsState.renderingWindow, nullptr);
+        ExpectNoGraphics();
     }
 };
 
 TEST_F(GraphicsStartFailureTest, NoInterfaceShowsItsBoxOwnedByTheWindowAndLoadsNothing) {
     Seam().returnNull = true;
     ASSERT_TRUE(StartWindow());
-    MarkScene();
-    EXPECT_FALSE(StartGraphics());
+    ExpectFailedStart("No D3D9 Interface", "DirectX failed to create a Direct3D9 interface",
+                      ApplicationState.mainWindow);
     EXPECT_EQ(Seam().calls, 1u);
     EXPECT_EQ(Seam().sdkVersion, 32u);
-    ASSERT_EQ(boxes_.Boxes().size(), 1u) << Describe(boxes_.Boxes());
-    ExpectBox(boxes_.Boxes()[0], "No D3D9 Interface",
-              "DirectX failed to create a Direct3D9 interface", ApplicationState.mainWindow);
     EXPECT_EQ(Interface(), nullptr);
-    ExpectNothingLoaded();
     // The scene objects' destructors then have nothing to release.
     ReleaseScene();
 }
@@ -55,11 +50,7 @@ TEST_F(GraphicsStartFailureTest, NoDeviceShowsItsBoxAndReleasesTheInterfaceOnce)
     };
     ASSERT_TRUE(StartWindow());
     const HWND window = ApplicationState.mainWindow;
-    MarkScene();
-    EXPECT_FALSE(StartGraphics());
-    ASSERT_EQ(boxes_.Boxes().size(), 1u) << Describe(boxes_.Boxes());
-    ExpectBox(boxes_.Boxes()[0], "No D3D9 Device",
-              "DirectX failed to create a Direct3D9 device", window);
+    ExpectFailedStart("No D3D9 Device", "DirectX failed to create a Direct3D9 device", window);
 
     ASSERT_NE(Interface(), nullptr);
     ASSERT_EQ(Interface()->DeviceCreations().size(), 1u);
@@ -74,24 +65,18 @@ TEST_F(GraphicsStartFailureTest, NoDeviceShowsItsBoxAndReleasesTheInterfaceOnce)
     EXPECT_EQ(Interface()->References(), 1u) << "only the test's own reference is left";
     EXPECT_EQ(Interface()->Calls("Release"), 1u);
     EXPECT_EQ(Interface()->Log().back(), "Release");
-    ExpectNothingLoaded();
     ReleaseScene();
     ExpectLastReleases();
 }
 
 TEST_F(GraphicsStartFailureTest, WithoutAWindowTheDeviceBoxHasNoOwnerAndNoDeviceIsTried) {
     // What WinMain does after the class or the window could not be made.
-    MarkScene();
-    EXPECT_FALSE(StartGraphics());
-    ASSERT_EQ(boxes_.Boxes().size(), 1u) << Describe(boxes_.Boxes());
-    ExpectBox(boxes_.Boxes()[0], "No D3D9 Device",
-              "DirectX failed to create a Direct3D9 device", nullptr);
+    ExpectFailedStart("No D3D9 Device", "DirectX failed to create a Direct3D9 device", nullptr);
     ASSERT_NE(Interface(), nullptr);
     EXPECT_TRUE(Interface()->DeviceCreations().empty())
         << "a windowed device without a window is refused before Direct3D is asked";
     EXPECT_EQ(Interface()->References(), 1u);
     EXPECT_EQ(Interface()->Calls("Release"), 1u);
-    ExpectNothingLoaded();
     ExpectLastReleases();
 }
 }  // namespace

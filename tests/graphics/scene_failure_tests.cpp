@@ -6,10 +6,6 @@
 #include "support/program_test.h"
 
 namespace {
-bool Lit(uint32_t pixel) {
-    return ((pixel >> 16) & 0xFF) > 24 || ((pixel >> 8) & 0xFF) > 24 || (pixel & 0xFF) > 24;
-}
-
 class SceneFailureTest : public ProgramTest {
 protected:
     // Renders `count` frames as the message loop would and gives the last one presented.
@@ -32,9 +28,8 @@ TEST_F(SceneFailureTest, CubeMeshWithoutVertexBufferLeavesTheRestLoadedAndDrawn)
     };
     ASSERT_TRUE(StartWindow());
     ASSERT_TRUE(StartGraphics()) << "a failed load does not fail the start";
-    ASSERT_EQ(boxes_.Boxes().size(), 1u) << Describe(boxes_.Boxes());
-    ExpectBox(boxes_.Boxes()[0], "No Vertex Buffer", "DirectX failed to create a vertex buffer",
-              ApplicationState.mainWindow);
+    ExpectBoxes(boxes_.Boxes(), {{"No Vertex Buffer", "DirectX failed to create a vertex buffer",
+                                  ApplicationState.mainWindow}});
     EXPECT_EQ(errors_.Text(), "");
 
     // The cube mesh stopped at its vertex buffer; everything else is there.
@@ -55,8 +50,8 @@ TEST_F(SceneFailureTest, CubeMeshWithoutVertexBufferLeavesTheRestLoadedAndDrawn)
     EXPECT_EQ(Device()->Calls(ProxyCall::Present), 3u);
     EXPECT_EQ(Device()->DrawIndexedCalls().size(), 3u) << "the plane alone, once a frame";
     ASSERT_EQ(pixels.size(), 800u * 600u);
-    EXPECT_TRUE(Lit(pixels[590 * 800 + 400])) << "no plane at the bottom";
-    EXPECT_FALSE(Lit(pixels[300 * 800 + 400])) << "something drawn where the cube would be";
+    EXPECT_TRUE(Lit(PixelAt(pixels, 400, 590))) << "no plane at the bottom";
+    EXPECT_FALSE(Lit(PixelAt(pixels, 400, 300))) << "something drawn where the cube would be";
 }
 
 TEST_F(SceneFailureTest, AFailureInEveryAssetShowsTheBoxesInLoadOrder) {
@@ -72,15 +67,12 @@ TEST_F(SceneFailureTest, AFailureInEveryAssetShowsTheBoxesInLoadOrder) {
     ASSERT_TRUE(StartWindow());
     const HWND window = ApplicationState.mainWindow;
     ASSERT_TRUE(StartGraphics());
-    ASSERT_EQ(boxes_.Boxes().size(), 4u) << Describe(boxes_.Boxes());
-    ExpectBox(boxes_.Boxes()[0], "No Vertex Shader", "DirectX failed to create the vertex shader",
-              window);
-    ExpectBox(boxes_.Boxes()[1], "No Fragment Shader",
-              "DirectX failed to create the fragment shader", window);
-    ExpectBox(boxes_.Boxes()[2], "No Vertex Declaration",
-              "DirectX failed to create a Direct3D9 vertex declaration", window);
-    ExpectBox(boxes_.Boxes()[3], "No Index Buffer", "DirectX failed to lock the index buffer",
-              window);
+    ExpectBoxes(boxes_.Boxes(),
+                {{"No Vertex Shader", "DirectX failed to create the vertex shader", window},
+                 {"No Fragment Shader", "DirectX failed to create the fragment shader", window},
+                 {"No Vertex Declaration",
+                  "DirectX failed to create a Direct3D9 vertex declaration", window},
+                 {"No Index Buffer", "DirectX failed to lock the index buffer", window}});
     EXPECT_EQ(errors_.Text(), "") << "a texture that fails to load is not reported";
 
     EXPECT_EQ(planeMaterial.texture, nullptr);
@@ -98,8 +90,7 @@ TEST_F(SceneFailureTest, AFailureInEveryAssetShowsTheBoxesInLoadOrder) {
     EXPECT_EQ(GraphicsState.camera.position.z, -10.0f);
 
     // Frames go on; neither renderable has what it takes to be drawn.
-    RenderFrame();
-    RenderFrame();
+    Frames(2);
     EXPECT_EQ(Device()->Calls(ProxyCall::Clear), 2u);
     EXPECT_EQ(Device()->Calls(ProxyCall::BeginScene), 2u);
     EXPECT_EQ(Device()->Calls(ProxyCall::EndScene), 2u);

@@ -10,34 +10,27 @@
 #include "support/test_device.h"
 
 namespace {
-bool Lit(uint32_t pixel) {
-    return ((pixel >> 16) & 0xFF) > 24 || ((pixel >> 8) & 0xFF) > 24 || (pixel & 0xFF) > 24;
-}
-
 struct Extent {
     int first = -1, last = -1;
 };
 
-Extent LitInRow(const std::vector<uint32_t>& pixels, int y) {
+// The first and last lit pixel along row `at` of the picture, or down column `at`.
+constexpr bool Row = true, Column = false;
+Extent LitAlong(const std::vector<uint32_t>& pixels, bool row, int at) {
     Extent e;
-    for (int x = 0; x < 800; ++x) {
-        if (Lit(pixels[static_cast<size_t>(y) * 800 + static_cast<size_t>(x)])) {
-            if (e.first < 0) e.first = x;
-            e.last = x;
+    for (int i = 0; i < (row ? 800 : 600); ++i) {
+        if (Lit(row ? PixelAt(pixels, i, at) : PixelAt(pixels, at, i))) {
+            if (e.first < 0) e.first = i;
+            e.last = i;
         }
     }
     return e;
 }
 
-Extent LitInColumn(const std::vector<uint32_t>& pixels, int x) {
-    Extent e;
-    for (int y = 0; y < 600; ++y) {
-        if (Lit(pixels[static_cast<size_t>(y) * 800 + static_cast<size_t>(x)])) {
-            if (e.first < 0) e.first = y;
-            e.last = y;
-        }
-    }
-    return e;
+// Ten frames of 0.1 s with one key's steps held, from rest.
+void MoveTenFrames(Vector3& position, const Vector3& steps) {
+    Vector3 movement = {0, 0, 0};
+    for (int frame = 0; frame < 10; ++frame) ApplyMovement(movement, position, steps, 0.1f);
 }
 
 // Red and blue summed over the lit pixels of a block of the picture.
@@ -49,7 +42,7 @@ Tint TintIn(const std::vector<uint32_t>& pixels, int left, int top, int right, i
     Tint tint;
     for (int y = top; y < bottom; ++y) {
         for (int x = left; x < right; ++x) {
-            const uint32_t pixel = pixels[static_cast<size_t>(y) * 800 + static_cast<size_t>(x)];
+            const uint32_t pixel = PixelAt(pixels, x, y);
             if (!Lit(pixel)) continue;
             tint.red += (pixel >> 16) & 0xFF;
             tint.blue += pixel & 0xFF;
@@ -89,7 +82,7 @@ protected:
 }  // namespace
 
 TEST_F(SceneTest, LoadsEverythingQuietlyAndPlacesTheCamera) {
-    EXPECT_TRUE(boxes_.Boxes().empty()) << boxes_.Boxes()[0].caption << ": " << boxes_.Boxes()[0].text;
+    EXPECT_TRUE(boxes_.Boxes().empty()) << Describe(boxes_.Boxes());
     EXPECT_EQ(errors.Text(), "");
     for (const Material* m : {&planeMaterial, &cubeMaterial}) {
         EXPECT_NE(m->vertexShader, nullptr);
@@ -115,12 +108,12 @@ TEST_F(SceneTest, LoadsEverythingQuietlyAndPlacesTheCamera) {
 TEST_F(SceneTest, FirstFrameShowsTheCubeInTheMiddleAndThePlaneBelowOnBlack) {
     const std::vector<uint32_t> pixels = Frame();
     ASSERT_EQ(pixels.size(), 800u * 600u);
-    EXPECT_TRUE(Lit(pixels[300 * 800 + 400])) << "no cube at the centre";
-    EXPECT_TRUE(Lit(pixels[590 * 800 + 400])) << "no plane at the bottom";
-    EXPECT_FALSE(Lit(pixels[10 * 800 + 10])) << "the sky is not black";
-    EXPECT_FALSE(Lit(pixels[10 * 800 + 790]));
+    EXPECT_TRUE(Lit(PixelAt(pixels, 400, 300))) << "no cube at the centre";
+    EXPECT_TRUE(Lit(PixelAt(pixels, 400, 590))) << "no plane at the bottom";
+    EXPECT_FALSE(Lit(PixelAt(pixels, 10, 10))) << "the sky is not black";
+    EXPECT_FALSE(Lit(PixelAt(pixels, 790, 10)));
     // The cube stands alone on the middle row, centred.
-    const Extent row = LitInRow(pixels, 300);
+    const Extent row = LitAlong(pixels, Row, 300);
     EXPECT_GT(row.first, 250);
     EXPECT_LT(row.last, 550);
     EXPECT_NEAR((row.first + row.last) / 2, 400, 3);
@@ -137,28 +130,21 @@ TEST_F(SceneTest, TheCubeIsDrawnWarmAndThePlaneCool) {
 }
 
 TEST_F(SceneTest, MovingTheCubeRightMovesItRightOnScreen) {
-    const Extent before = LitInRow(Frame(), 300);
-    const KeySteps right = StepsForKeys(false, true, false, false, false, false, false, false);
-    Vector3 movement = {0, 0, 0};
-    for (int frame = 0; frame < 10; ++frame) {
-        ApplyMovement(movement, cubeMesh.position, right.object, 0.1f);
-    }
-    const Extent after = LitInRow(Frame(), 300);
+    const Extent before = LitAlong(Frame(), Row, 300);
+    MoveTenFrames(cubeMesh.position,
+                  StepsForKeys(false, true, false, false, false, false, false, false).object);
+    const Extent after = LitAlong(Frame(), Row, 300);
     EXPECT_GT(after.first, before.first + 5);
     EXPECT_GT(after.last, before.last + 5);
 }
 
 TEST_F(SceneTest, RaisingTheCameraMovesTheSceneDownOnScreen) {
-    const std::vector<uint32_t> first = Frame();
-    const Extent before = LitInColumn(first, 400);
-    const KeySteps w = StepsForKeys(false, false, false, false, false, false, true, false);
-    Vector3 movement = {0, 0, 0};
-    for (int frame = 0; frame < 10; ++frame) {
-        ApplyMovement(movement, GraphicsState.camera.position, w.camera, 0.1f);
-    }
+    const Extent before = LitAlong(Frame(), Column, 400);
+    MoveTenFrames(GraphicsState.camera.position,
+                  StepsForKeys(false, false, false, false, false, false, true, false).camera);
     EXPECT_GT(GraphicsState.camera.position.y, 0.5f);
     EXPECT_EQ(GraphicsState.camera.position.z, -10.0f) << "W does not move the camera forwards";
-    const Extent after = LitInColumn(Frame(), 400);
+    const Extent after = LitAlong(Frame(), Column, 400);
     EXPECT_GT(after.first, before.first + 5);
 }
 

@@ -64,7 +64,7 @@ protected:
         ASSERT_TRUE(X87InSinglePrecision()) << "the device did not change the x87 precision";
     }
     void TearDown() override {
-        EXPECT_TRUE(boxes_.Boxes().empty()) << boxes_.Boxes()[0].caption;
+        EXPECT_TRUE(boxes_.Boxes().empty()) << Describe(boxes_.Boxes());
         EXPECT_EQ(errors_.Text(), "");
         // The device's own state is left as it was.
         EXPECT_TRUE(X87InSinglePrecision());

@@ -5,6 +5,13 @@
 namespace {
 MessageBoxHook* activeHook = nullptr;
 
+// A message box is a window of the system's dialog class.
+bool IsDialog(HWND window) {
+    char className[16] = {};
+    return GetClassNameA(window, className, sizeof className) > 0 &&
+           lstrcmpA(className, "#32770") == 0;
+}
+
 // The box's icon is a static control in icon mode showing one of the shared system icons
 // (its id differs between Windows and Wine, so look for it by style).
 BOOL CALLBACK FindIconControl(HWND child, LPARAM found) {
@@ -60,9 +67,7 @@ MessageBoxHook::~MessageBoxHook() {
 LRESULT CALLBACK MessageBoxHook::Hook(int code, WPARAM wParam, LPARAM lParam) {
     if (code == HCBT_CREATEWND && activeHook != nullptr) {
         HWND window = reinterpret_cast<HWND>(wParam);
-        char className[16] = {};
-        if (GetClassNameA(window, className, sizeof className) > 0 &&
-            lstrcmpA(className, "#32770") == 0) {
+        if (IsDialog(window)) {
             const LONG_PTR previous = SetWindowLongPtrA(
                 window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&MessageBoxHook::BoxProcedure));
             SetPropA(window, "MirelthTestProcedure", reinterpret_cast<HANDLE>(previous));
@@ -120,9 +125,7 @@ struct BoxSearch {
 };
 
 BOOL CALLBACK FindShownBox(HWND window, LPARAM search) {
-    char className[16] = {};
-    if (GetClassNameA(window, className, sizeof className) > 0 &&
-        lstrcmpA(className, "#32770") == 0 && IsWindowVisible(window)) {
+    if (IsDialog(window) && IsWindowVisible(window)) {
         reinterpret_cast<BoxSearch*>(search)->box = window;
         return FALSE;
     }
@@ -194,10 +197,25 @@ const char* IconName(UINT icon) {
 }
 
 void ExpectBox(const SeenMessageBox& box, const std::string& caption, const std::string& text,
-               HWND owner, const char* icon) {
+               HWND owner, const char* icon, UINT buttons) {
     EXPECT_EQ(box.caption, caption);
     EXPECT_EQ(box.text, text) << caption;
     EXPECT_EQ(box.owner, owner) << caption;
     EXPECT_STREQ(IconName(box.icon), icon) << caption;
-    EXPECT_EQ(box.buttons, static_cast<UINT>(MB_OK)) << caption;
+    EXPECT_EQ(box.buttons, buttons) << caption;
+}
+
+void ExpectBoxes(const std::vector<SeenMessageBox>& boxes,
+                 const std::vector<ExpectedBox>& expected) {
+    ASSERT_EQ(boxes.size(), expected.size()) << "boxes seen:" << Describe(boxes);
+    for (size_t i = 0; i < expected.size(); ++i) {
+        const ExpectedBox& want = expected[i];
+        ExpectBox(boxes[i], want.caption, want.text, want.owner, want.icon);
+    }
+}
+
+std::string Describe(const std::vector<SeenMessageBox>& boxes) {
+    std::string text;
+    for (const SeenMessageBox& box : boxes) text += "\n  " + box.caption + " | " + box.text;
+    return boxes.empty() ? " (none)" : text;
 }

@@ -78,6 +78,19 @@ private:
 
 // "error", "warning", ... for readable assertion messages.
 const char* IconName(UINT icon);
-// Checks one box: caption, text, owner, icon ("error", "warning", ...) and a single OK button.
+// Checks one box: caption, text, owner, icon ("error", "warning", ...) and its buttons.
 void ExpectBox(const SeenMessageBox& box, const std::string& caption, const std::string& text,
-               HWND owner, const char* icon = "error");
+               HWND owner, const char* icon = "error", UINT buttons = MB_OK);
+
+// One box as a test expects it to be shown, with a single OK button.
+struct ExpectedBox {
+    std::string caption;
+    std::string text;
+    HWND owner;
+    const char* icon = "error";
+};
+// Exactly these boxes were shown, in this order (ExpectBox for each).
+void ExpectBoxes(const std::vector<SeenMessageBox>& boxes,
+                 const std::vector<ExpectedBox>& expected);
+// "caption | text" for each box, for failure messages.
+std::string Describe(const std::vector<SeenMessageBox>& boxes);

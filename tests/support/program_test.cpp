@@ -19,6 +19,26 @@ void Reconstruct(T& object) {
     new (&object) T();
 }
 
+// One reference held on a proxy and one on the real object behind it.
+template <typename Proxy, typename Real>
+void HoldBoth(Proxy* proxy, Proxy*& heldProxy, Real*& heldReal) {
+    heldProxy = proxy;
+    heldProxy->AddRef();
+    heldReal = proxy->Real();
+    heldReal->AddRef();
+}
+
+// Drops both; the real object's last Release must return 0.
+template <typename Proxy, typename Real>
+void DropBoth(Proxy*& heldProxy, Real*& heldReal, const char* what) {
+    if (heldProxy != nullptr) heldProxy->Release();
+    heldProxy = nullptr;
+    if (heldReal != nullptr) {
+        EXPECT_EQ(heldReal->Release(), 0u) << "something still holds " << what;
+    }
+    heldReal = nullptr;
+}
+
 template <typename T>
 void Hold(std::vector<HeldObject>& held, const std::string& name, T* object) {
     if (object == nullptr) return;
@@ -38,15 +58,9 @@ void ProgramTest::SetUp() {
 
     Seam() = Direct3DSeam{};
     Seam().prepare = [this](Direct3DProxy* direct3d) {
-        interface_ = direct3d;
-        interface_->AddRef();
-        realInterface_ = direct3d->Real();
-        realInterface_->AddRef();
+        HoldBoth(direct3d, interface_, realInterface_);
         direct3d->OnDeviceCreated([this](DeviceProxy* device) {
-            device_ = device;
-            device_->AddRef();
-            realDevice_ = device->Real();
-            realDevice_->AddRef();
+            HoldBoth(device, device_, realDevice_);
             device->OnCall(ProxyCall::Present, [this] {
                 if (++framesPresented_ == RunawayFrames) PostQuitMessage(99);
             });
@@ -64,9 +78,7 @@ void ProgramTest::TearDown() {
     }
     ApplicationState.mainWindow = nullptr;
     UnregisterClassA(MainWindowClassName, Instance());
-    MSG message;
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-    }
+    DrainMessages();
     ExpectLastReleases();
     Seam() = Direct3DSeam{};
 }
@@ -78,6 +90,19 @@ bool ProgramTest::StartWindow() {
 }
 
 bool ProgramTest::StartGraphics() { return InitializeGraphics(ApplicationState.mainWindow); }
+
+void ProgramTest::EscapeAnsweredYes() {
+    const HWND window = ApplicationState.mainWindow;
+    boxes_.QueueAnswer(IDYES);
+    PostMessageA(window, WM_CHAR, 27, 0);
+    RunMessageLoop();
+    EXPECT_EQ(ApplicationState.mainWindow, window);
+    ASSERT_EQ(boxes_.Boxes().size(), 1u) << Describe(boxes_.Boxes());
+    EXPECT_EQ(boxes_.Boxes()[0].caption, "Exit Program?");
+    EXPECT_EQ(boxes_.Boxes()[0].owner, window);
+    boxes_.Clear();
+    ASSERT_EQ(ApplicationState.exitCode, 1);
+}
 
 ULONG ProgramTest::References(IUnknown* object) {
     object->AddRef();
@@ -115,22 +140,6 @@ void ProgramTest::ExpectEachReleasedOnce(std::vector<HeldObject>& held) {
 }
 
 void ProgramTest::ExpectLastReleases() {
-    if (device_ != nullptr) device_->Release();
-    device_ = nullptr;
-    if (realDevice_ != nullptr) {
-        EXPECT_EQ(realDevice_->Release(), 0u) << "something still holds the device";
-    }
-    realDevice_ = nullptr;
-    if (interface_ != nullptr) interface_->Release();
-    interface_ = nullptr;
-    if (realInterface_ != nullptr) {
-        EXPECT_EQ(realInterface_->Release(), 0u) << "something still holds the interface";
-    }
-    realInterface_ = nullptr;
-}
-
-std::string Describe(const std::vector<SeenMessageBox>& boxes) {
-    std::string text;
-    for (const SeenMessageBox& box : boxes) text += "\n  " + box.caption + " | " + box.text;
-    return boxes.empty() ? " (none)" : text;
+    DropBoth(device_, realDevice_, "the device");
+    DropBoth(interface_, realInterface_, "the interface");
 }

@@ -37,6 +37,8 @@ protected:
     bool StartWindow();
     // WinMain step 3 without its exit: InitializeGraphics with mainWindow as it stands.
     bool StartGraphics();
+    // The user presses Escape and answers Yes: the loop ends with code 1, the window stays.
+    void EscapeAnsweredYes();
     // Runs on the device before the scene loads (set it before StartGraphics).
     std::function<void(DeviceProxy*)> prepareDevice_;
     // Runs on the interface before InitializeGraphics uses it (set it before StartGraphics).
@@ -69,7 +71,3 @@ private:
     DeviceProxy* device_ = nullptr;
     IDirect3DDevice9* realDevice_ = nullptr;
 };
-
-// "caption | text" for each box, for failure messages.
-std::string Describe(const std::vector<SeenMessageBox>& boxes);
-

@@ -1,5 +1,7 @@
 #include "support/test_device.h"
 
+#include "app/main_window.h"
+
 namespace {
 const char TestWindowClass[] = "Mirelth Test Window";
 
@@ -30,10 +32,33 @@ HWND CreateTestWindow() {
 
 void DestroyTestWindow(HWND window) {
     if (window != nullptr) DestroyWindow(window);
-    // Drop anything the window left behind (WM_QUIT from other code included).
+    DrainMessages();
+}
+
+void DrainMessages() {
     MSG message;
     while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
     }
+}
+
+bool TakeQuitMessage(WPARAM* code) {
+    MSG message;
+    if (!PeekMessageA(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) return false;
+    *code = message.wParam;
+    return true;
+}
+
+bool MainWindowClassRegistered() {
+    WNDCLASSEXA windowClass = {};
+    windowClass.cbSize = sizeof windowClass;
+    return GetClassInfoExA(GetModuleHandleA(nullptr), MainWindowClassName, &windowClass) != 0;
+}
+
+HWND SecondMainClassWindow() {
+    HWND other = CreateWindowExA(0, MainWindowClassName, "other", WS_POPUP, 0, 0, 10, 10,
+                                 nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    EXPECT_NE(other, nullptr);
+    return other;
 }
 
 void DeviceTest::SetUp() {
@@ -93,6 +118,20 @@ std::vector<uint32_t> ReadBackBuffer(IDirect3DDevice9* device) {
     return pixels;
 }
 
+uint32_t PixelAt(const std::vector<uint32_t>& pixels, int x, int y) {
+    return pixels[static_cast<size_t>(y) * BackBufferWidth + static_cast<size_t>(x)];
+}
+
+bool Lit(uint32_t pixel) {
+    return ((pixel >> 16) & 0xFF) > 24 || ((pixel >> 8) & 0xFF) > 24 || (pixel & 0xFF) > 24;
+}
+
+void ExpectNoGraphics() {
+    EXPECT_EQ(GraphicsState.device, nullptr);
+    EXPECT_EQ(GraphicsState.direct3d, nullptr);
+    EXPECT_EQ(GraphicsState.renderingWindow, nullptr);
+}
+
 bool ColorsNear(uint32_t a, uint32_t b, int tolerance) {
     for (int shift = 0; shift < 24; shift += 8) {  // X8R8G8B8: alpha is not kept
         int ca = static_cast<int>((a >> shift) & 0xFF);
@@ -104,8 +143,5 @@ bool ColorsNear(uint32_t a, uint32_t b, int tolerance) {
 
 void DeviceTest::ExpectOneBox(const std::string& caption, const std::string& text,
                               const char* icon) {
-    std::string seen;
-    for (const SeenMessageBox& box : boxes_.Boxes()) seen += "\n  " + box.caption + " | " + box.text;
-    ASSERT_EQ(boxes_.Boxes().size(), 1u) << "boxes seen:" << seen;
-    ExpectBox(boxes_.Boxes()[0], caption, text, window_, icon);
+    ExpectBoxes(boxes_.Boxes(), {{caption, text, window_, icon}});
 }

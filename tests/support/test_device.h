@@ -36,10 +36,27 @@ private:
 
 // A plain visible 800x600 window of a test class (not the program's main window).
 HWND CreateTestWindow();
+// Destroys it and drops anything it left behind.
 void DestroyTestWindow(HWND window);
+// Drops every message queued for this thread (WM_QUIT from other code included).
+void DrainMessages();
+// Takes a pending WM_QUIT off the queue, giving its code; false when there is none.
+bool TakeQuitMessage(WPARAM* code);
+// True while the program's main window class is registered.
+bool MainWindowClassRegistered();
+// A second window of the program's class, which keeps the class from being unregistered.
+HWND SecondMainClassWindow();
 
 // The back buffer's pixels, 0xAARRGGBB, row after row; empty when it cannot be read.
 std::vector<uint32_t> ReadBackBuffer(IDirect3DDevice9* device);
+
+// The pixel at column x, row y of what ReadBackBuffer gave.
+uint32_t PixelAt(const std::vector<uint32_t>& pixels, int x, int y);
+// True when some colour channel of a pixel is above the black background's noise.
+bool Lit(uint32_t pixel);
+
+// GraphicsState holds no device, no interface and no rendering window.
+void ExpectNoGraphics();
 
 // True when red, green and blue of two colours differ by at most `tolerance` each.
 bool ColorsNear(uint32_t a, uint32_t b, int tolerance);
