@@ -191,10 +191,10 @@ TEST_F(ShaderTokens, RefusesAConstantTableThatPointsOutsideItsBlock) {
 // Wine's assembler makes every model; the checker takes each, with and without the
 // standard shaders' constant table in front.
 TEST_F(ShaderTokens, AcceptsEveryInstructionAndRegisterOfEveryModel) {
-    for (size_t i = 0; i < ShaderCorpusSize; ++i) {
-        SCOPED_TRACE(ShaderCorpus[i].name);
+    for (const CorpusShader& shader : ShaderCorpus()) {
+        SCOPED_TRACE(shader.name);
         std::string errors;
-        const std::string tokens = AssembleShader(ShaderCorpus[i].source, &errors);
+        const std::string tokens = AssembleShader(shader.source, &errors);
         if (tokens.empty()) {
             ADD_FAILURE() << errors;
             continue;

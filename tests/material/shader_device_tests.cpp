@@ -89,10 +89,10 @@ TEST_F(ShaderDevice, EveryModelOfTheCorpusIsCreated) {
     const std::string vertexDonor = ReadWholeFile(StandardVertexShaderPath);
     const std::string pixelDonor = ReadWholeFile(StandardFragmentShaderPath);
     int created = 0;
-    for (size_t i = 0; i < ShaderCorpusSize; ++i) {
-        SCOPED_TRACE(ShaderCorpus[i].name);
+    for (const CorpusShader& shader : ShaderCorpus()) {
+        SCOPED_TRACE(shader.name);
         std::string errors;
-        const std::string bare = AssembleShader(ShaderCorpus[i].source, &errors);
+        const std::string bare = AssembleShader(shader.source, &errors);
         if (bare.empty()) {
             ADD_FAILURE() << errors;
             continue;
@@ -121,7 +121,7 @@ TEST_F(ShaderDevice, EveryModelOfTheCorpusIsCreated) {
             ++created;
         }
     }
-    EXPECT_EQ(created, static_cast<int>(2 * ShaderCorpusSize))
+    EXPECT_EQ(created, static_cast<int>(2 * ShaderCorpus().size()))
         << "models above the device's were left out";
 }
 

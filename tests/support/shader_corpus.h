@@ -1,6 +1,7 @@
 // Well-formed shaders of every model Direct3D 9 takes, as assembly source that Wine's
 // D3DXAssembleShader turns into tokens in the test run: between them they use every
-// instruction and every kind of register of each model.
+// instruction and every kind of register of each model. The sources are the files of
+// tests/fixtures/shader_corpus.
 #pragma once
 
 #include <cstddef>
@@ -9,12 +10,14 @@
 #include <vector>
 
 struct CorpusShader {
-    const char* name;
-    const char* source;
+    std::string name;  // the file's
+    std::string source;
 };
 
-extern const CorpusShader ShaderCorpus[];
-extern const size_t ShaderCorpusSize;
+// How many files the corpus has; a test fails when fewer are read.
+constexpr size_t kCorpusShaders = 17;
+// The corpus in file-name order, read once.
+const std::vector<CorpusShader>& ShaderCorpus();
 
 // The tokens D3DXAssembleShader makes of `source`; empty, with its messages in *errors,
 // when it fails.
