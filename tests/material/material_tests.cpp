@@ -11,6 +11,7 @@
 #include "material/material.h"
 #include "material/texture_header.h"
 #include "support/material_test_support.h"
+#include "support/shader_corpus.h"
 #include "support/capture.h"
 #include "support/temp_folder.h"
 #include "support/test_device.h"
@@ -153,24 +154,15 @@ TEST_F(MaterialTest, MissingTextureFileLeavesTextureNullAndLoadGoesOn) {
 
 // A 4 by 4 DDS of 32-bit pixels with its 3 levels (4x4, 2x2, 1x1): 128 + 84 bytes.
 std::string TinyDds() {
-    std::string file(128 + 84, '\x40');
-    const auto put = [&file](size_t offset, uint32_t value) { std::memcpy(&file[offset], &value, 4); };
-    for (size_t offset = 0; offset < 128; offset += 4) put(offset, 0);
-    put(0, 0x20534444);  // "DDS "
-    put(4, 124);
-    put(8, 0x1 | 0x2 | 0x4 | 0x8 | 0x1000 | 0x20000);
-    put(12, 4);
-    put(16, 4);
-    put(20, 16);
-    put(28, 3);
-    put(76, 32);
-    put(80, 0x40);
-    put(88, 32);
-    put(92, 0xFF0000);
-    put(96, 0xFF00);
-    put(100, 0xFF);
-    put(108, 0x1000 | 0x8 | 0x400000);
-    return file;
+    // "DDS ", the header's size, its flags, height, width, pitch, depth and mip-map count.
+    std::string file = TokenBytes({0x20534444, 124, 0x1 | 0x2 | 0x4 | 0x8 | 0x1000 | 0x20000, 4,
+                                   4, 16, 0, 3});
+    file.resize(76, '\0');  // 11 reserved words
+    // The pixel format (its size, RGB, no FourCC, 32 bits, the red, green, blue and alpha
+    // masks), the caps, and four words of zeros.
+    file += TokenBytes({32, 0x40, 0, 32, 0xFF0000, 0xFF00, 0xFF, 0, 0x1000 | 0x8 | 0x400000, 0,
+                        0, 0, 0});
+    return file + std::string(84, '\x40');
 }
 
 // Wine's DDS reader walks the header's mip-map count before it compares the file's length

@@ -209,7 +209,6 @@ protected:
 
 TEST_F(ShaderProgramTest, BuiltShadersCreateAndResolveEveryName) {
     Material material;
-    material.texture = nullptr;
     D3DXCreateTextureFromFileA(Device(), CheckerTexturePath, &material.texture);
     ASSERT_NE(material.texture, nullptr);
     material.fragmentShaderPath = folder_.Write("fragment.shader", fragmentBytes_);
