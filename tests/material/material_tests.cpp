@@ -37,16 +37,25 @@ protected:
         return material.Load(path.c_str());
     }
 
-    // The load fails at `key`, whose value is a `found` instead of a `wanted`, with that one
-    // line and no box.
-    void ExpectWrongType(Material& material, const std::string& text, const char* key,
-                         const char* wanted, const char* found) {
-        boxes_.Clear();
-        errors_.Clear();
-        EXPECT_FALSE(LoadText(material, text)) << text;
-        EXPECT_EQ(errors_.Text(), std::string("The value at \"") + key + "\" must be a " + wanted +
-                                      " (instead of a " + found + ")\n");
-        EXPECT_TRUE(boxes_.Boxes().empty()) << text;
+    // `text` with its % replaced by each case's field fails the load at `key`, whose value is
+    // of the case's type instead of a `wanted`, with that one line and no box; `left` checks
+    // what the material read.
+    template <class Left>
+    void ExpectWrongType(const std::string& text, const char* key, const char* wanted,
+                         std::initializer_list<WrongType> cases, Left left) {
+        for (const WrongType& c : cases) {
+            std::string file = text;
+            file.replace(file.find('%'), 1, c.field);
+            SCOPED_TRACE(file);
+            boxes_.Clear();
+            errors_.Clear();
+            Material material;
+            EXPECT_FALSE(LoadText(material, file));
+            EXPECT_EQ(errors_.Text(), std::string("The value at \"") + key + "\" must be a " +
+                                          wanted + " (instead of a " + c.typeName + ")\n");
+            EXPECT_TRUE(boxes_.Boxes().empty());
+            left(material);
+        }
     }
 
     TempFolder folder_;
@@ -72,21 +81,18 @@ TEST_F(MaterialTest, ColorModifierCases) {
         {"g_colourModifier = { 1, 1, 1 }", {-1.0f, 0.0f, 0.0f}, true},
     };
     for (const auto& c : cases) {
+        SCOPED_TRACE(c.field);
         boxes_.Clear();
         errors_.Clear();
         Material material;
-        EXPECT_TRUE(LoadText(material, StandardMaterialText(c.field))) << c.field;
-        for (int i = 0; i < 3; ++i) {
-            EXPECT_FLOAT_EQ(material.colorModifier[i], c.expected[i])
-                << c.field << " [" << i << "]";
-        }
+        EXPECT_TRUE(LoadText(material, StandardMaterialText(c.field)));
+        for (int i = 0; i < 3; ++i) EXPECT_FLOAT_EQ(material.colorModifier[i], c.expected[i]) << i;
         if (c.warned) {
-            SCOPED_TRACE(c.field);
             ExpectOneBox("No ColorModifier", WarningText, "warning");
         } else {
-            EXPECT_TRUE(boxes_.Boxes().empty()) << c.field;
+            ExpectBoxes(boxes_.Boxes(), {});
         }
-        EXPECT_EQ(errors_.Text(), "") << c.field;
+        EXPECT_EQ(errors_.Text(), "");
         EXPECT_EQ(material.vertexShaderPath, StandardVertexShaderPath);
         EXPECT_EQ(material.fragmentShaderPath, StandardFragmentShaderPath);
         EXPECT_NE(material.texture, nullptr);
@@ -95,51 +101,38 @@ TEST_F(MaterialTest, ColorModifierCases) {
 
 TEST_F(MaterialTest, ShadersThatAreNotATableStopTheLoadBeforeConstants) {
     // "constants" has no colour modifier: had it been read, the warning box would show.
-    const WrongType cases[] = {{"", "nil"},
-                               {"shaders = 'data/standard.shader',", "string"},
-                               {"shaders = 12,", "number"},
-                               {"shaders = false,", "boolean"}};
-    for (const auto& c : cases) {
-        Material material;
-        ExpectWrongType(material,
-                        std::string("return { texture = 'data/checker.bmp', ") + c.field +
-                            " constants = {} }",
-                        "shaders", "table", c.typeName);
-        EXPECT_NE(material.texture, nullptr) << "the texture is read first";
-        EXPECT_EQ(material.vertexShaderPath, "");
-        EXPECT_EQ(material.fragmentShaderPath, "");
-        EXPECT_EQ(material.colorModifier[0], 0.0f);
-    }
+    ExpectWrongType("return { texture = 'data/checker.bmp', % constants = {} }", "shaders", "table",
+                    {{"", "nil"}, {"shaders = 'data/standard.shader',", "string"},
+                     {"shaders = 12,", "number"}, {"shaders = false,", "boolean"}},
+                    [](const Material& material) {
+                        EXPECT_NE(material.texture, nullptr) << "the texture is read first";
+                        EXPECT_EQ(material.vertexShaderPath, "");
+                        EXPECT_EQ(material.fragmentShaderPath, "");
+                        EXPECT_EQ(material.colorModifier[0], 0.0f);
+                    });
 }
 
 TEST_F(MaterialTest, ConstantsThatAreNotATableFailTheLoadWithoutABox) {
-    const WrongType cases[] = {
-        {"", "nil"}, {"constants = 7,", "number"}, {"constants = 'g_colorModifier',", "string"}};
-    for (const auto& c : cases) {
-        Material material;
-        ExpectWrongType(material,
-                        std::string("return { texture = 'data/checker.bmp', shaders = { "
-                                    "vertexShader = 'v.shader', fragmentShader = 'f.shader' }, ") +
-                            c.field + " }",
-                        "constants", "table", c.typeName);
-        EXPECT_EQ(material.vertexShaderPath, "v.shader");
-        EXPECT_EQ(material.fragmentShaderPath, "f.shader");
-        for (float value : material.colorModifier) EXPECT_EQ(value, 0.0f);
-    }
+    ExpectWrongType("return { texture = 'data/checker.bmp', shaders = { vertexShader = 'v.shader', "
+                    "fragmentShader = 'f.shader' }, % }",
+                    "constants", "table",
+                    {{"", "nil"}, {"constants = 7,", "number"},
+                     {"constants = 'g_colorModifier',", "string"}},
+                    [](const Material& material) {
+                        EXPECT_EQ(material.vertexShaderPath, "v.shader");
+                        EXPECT_EQ(material.fragmentShaderPath, "f.shader");
+                        for (float value : material.colorModifier) EXPECT_EQ(value, 0.0f);
+                    });
 }
 
 TEST_F(MaterialTest, TextureThatIsNeitherStringNorNumberStopsTheLoad) {
-    const WrongType cases[] = {
-        {"texture = {},", "table"}, {"", "nil"}, {"texture = true,", "boolean"}};
-    for (const auto& c : cases) {
-        Material material;
-        ExpectWrongType(material,
-                        std::string("return { ") + c.field +
-                            " shaders = { vertexShader = 'v.shader' }, constants = {} }",
-                        "texture", "string", c.typeName);
-        EXPECT_EQ(material.texture, nullptr);
-        EXPECT_EQ(material.vertexShaderPath, "") << "\"shaders\" must not be read";
-    }
+    ExpectWrongType("return { % shaders = { vertexShader = 'v.shader' }, constants = {} }",
+                    "texture", "string",
+                    {{"texture = {},", "table"}, {"", "nil"}, {"texture = true,", "boolean"}},
+                    [](const Material& material) {
+                        EXPECT_EQ(material.texture, nullptr);
+                        EXPECT_EQ(material.vertexShaderPath, "") << "\"shaders\" must not be read";
+                    });
 }
 
 TEST_F(MaterialTest, MissingTextureFileLeavesTextureNullAndLoadGoesOn) {

@@ -182,11 +182,10 @@ TEST_P(ShaderDrawTest, QuadShowsTexelTimesVertexColorTimesModifier) {
     ASSERT_EQ(pixels.size(), static_cast<size_t>(BackBufferWidth) * BackBufferHeight);
 
     // The square spans x from 100 to 800 and the whole height.
-    EXPECT_TRUE(ColorsNear(PixelAt(pixels, 50, 300), ClearColor, 0))
-        << std::hex << PixelAt(pixels, 50, 300);
-    EXPECT_TRUE(ColorsNear(PixelAt(pixels, 90, 10), ClearColor, 0))
-        << std::hex << PixelAt(pixels, 90, 10);
-    EXPECT_FALSE(ColorsNear(PixelAt(pixels, 110, 300), ClearColor, 0));
+    const auto pixel = [&pixels](int x, int y) { return PixelAt(pixels, x, y); };
+    EXPECT_TRUE(ColorsNear(pixel(50, 300), ClearColor, 0)) << std::hex << pixel(50, 300);
+    EXPECT_TRUE(ColorsNear(pixel(90, 10), ClearColor, 0)) << std::hex << pixel(90, 10);
+    EXPECT_FALSE(ColorsNear(pixel(110, 300), ClearColor, 0));
 
     // Screen pixel (x, y) samples u = (x + 0.5) / 800 - 0.125, v = (y + 0.5) / 600: look at
     // pixels that fall in the middle of a texel, so the sampling point is never in doubt.
@@ -201,11 +200,10 @@ TEST_P(ShaderDrawTest, QuadShowsTexelTimesVertexColorTimesModifier) {
             if (x < 100 || x >= 800 || y < 0 || y >= 600) continue;
             const uint32_t want = Expected(texels[static_cast<size_t>(ty) * width + tx]);
             ++compared;
-            if (!ColorsNear(PixelAt(pixels, x, y), want, 3)) {
+            if (!ColorsNear(pixel(x, y), want, 3)) {
                 ++mismatches;
                 ADD_FAILURE() << "pixel (" << x << ", " << y << ") for texel (" << tx << ", " << ty
-                              << "): " << std::hex << PixelAt(pixels, x, y) << " instead of "
-                              << want;
+                              << "): " << std::hex << pixel(x, y) << " instead of " << want;
                 if (mismatches > 5) return;
             }
         }

@@ -52,7 +52,6 @@ TEST(ReadShaderFile, ReadsTheWholeFileAndClosesIt) {
     std::free(bytes);
     EXPECT_TRUE(FileIsClosed(path));
 
-    // Without the optional outputs.
     ASSERT_TRUE(ReadShaderFile(path.c_str(), &bytes));
     EXPECT_EQ(std::memcmp(bytes, contents.data(), contents.size()), 0);
     std::free(bytes);
@@ -95,7 +94,6 @@ TEST(ReadShaderFile, FileThatCannotBeOpenedIsDescribedWithTheSystemText) {
     EXPECT_EQ(description, OpenFailure + FormatWindowsError(ERROR_SHARING_VIOLATION));
     CloseHandle(holder);
 
-    // No description asked for.
     EXPECT_FALSE(ReadShaderFile(missing.c_str(), &bytes));
     EXPECT_EQ(bytes, nullptr);
 }
@@ -239,7 +237,6 @@ TEST_F(ShaderProgramTest, BuiltShadersCreateAndResolveEveryName) {
     EXPECT_EQ(BoundTexture(Device(), material.samplerIndex), material.texture);
     Device()->SetTexture(material.samplerIndex, nullptr);
 
-    // The three transforms have places of their own.
     const UINT worldToView = RegisterOf(material.vertexConstantTable, material.worldToViewHandle);
     const UINT viewToScreen = RegisterOf(material.vertexConstantTable, material.viewToScreenHandle);
     const UINT modelToWorld = RegisterOf(material.vertexConstantTable, material.modelToWorldHandle);
