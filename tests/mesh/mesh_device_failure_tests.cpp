@@ -40,35 +40,33 @@ TEST_P(MeshDeviceFailureTest, ShowsItsBoxAndSkipsTheRest) {
     const FailingStep& step = GetParam();
     const std::string path = folder_.Write("triangle.mesh.bin", OneTriangleFile());
     ASSERT_TRUE(Proxy()->FailCall(step.call, E_FAIL));
-    {
-        Mesh mesh;
-        mesh.Load(path.c_str());
+    Mesh mesh;
+    mesh.Load(path.c_str());
 
-        ExpectOneBox(step.caption, step.text);
-        if (HasFatalFailure()) return;
+    ExpectOneBox(step.caption, step.text);
+    if (HasFatalFailure()) return;
 
-        // Every step before the failing one ran once, none after it.
-        bool reached = false;
-        for (const FailingStep& each : LoadSteps) {
-            EXPECT_EQ(Proxy()->Calls(each.call), reached ? 0u : 1u) << ProxyCallName(each.call);
-            if (each.call == step.call) reached = true;
-        }
-        EXPECT_EQ(mesh.vertexDeclaration != nullptr, step.declaration);
-        EXPECT_EQ(mesh.vertexBuffer != nullptr, step.vertexBuffer);
-        EXPECT_EQ(mesh.indexBuffer != nullptr, step.indexBuffer);
-        EXPECT_EQ(mesh.fileStream.is_open(), step.fileOpen);
-        EXPECT_EQ(mesh.vertexCount, 3u);
-        EXPECT_EQ(mesh.primitiveCount, 1u);
-        // Its buffers are missing, unfilled or still locked: nothing to draw.
-        EXPECT_TRUE(DrawDoesNothing(mesh));
-
-        mesh.Release();
-        EXPECT_EQ(mesh.vertexBuffer, nullptr);
-        EXPECT_EQ(mesh.indexBuffer, nullptr);
-        EXPECT_EQ(mesh.vertexDeclaration, nullptr);
-        EXPECT_FALSE(mesh.fileStream.is_open());
-        EXPECT_EQ(Proxy()->LiveBuffers(), 0u);
+    // Every step before the failing one ran once, none after it.
+    bool reached = false;
+    for (const FailingStep& each : LoadSteps) {
+        EXPECT_EQ(Proxy()->Calls(each.call), reached ? 0u : 1u) << ProxyCallName(each.call);
+        if (each.call == step.call) reached = true;
     }
+    EXPECT_EQ(mesh.vertexDeclaration != nullptr, step.declaration);
+    EXPECT_EQ(mesh.vertexBuffer != nullptr, step.vertexBuffer);
+    EXPECT_EQ(mesh.indexBuffer != nullptr, step.indexBuffer);
+    EXPECT_EQ(mesh.fileStream.is_open(), step.fileOpen);
+    EXPECT_EQ(mesh.vertexCount, 3u);
+    EXPECT_EQ(mesh.primitiveCount, 1u);
+    // Its buffers are missing, unfilled or still locked: nothing to draw.
+    EXPECT_TRUE(DrawDoesNothing(mesh));
+
+    mesh.Release();
+    EXPECT_EQ(mesh.vertexBuffer, nullptr);
+    EXPECT_EQ(mesh.indexBuffer, nullptr);
+    EXPECT_EQ(mesh.vertexDeclaration, nullptr);
+    EXPECT_FALSE(mesh.fileStream.is_open());
+    EXPECT_EQ(Proxy()->LiveBuffers(), 0u);
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryCall, MeshDeviceFailureTest, ::testing::ValuesIn(LoadSteps),

@@ -70,22 +70,19 @@ TEST_F(MeshPixelTest, ADrawnTriangleShowsItsVertexColours) {
     Device()->CreatePixelShader(reinterpret_cast<const DWORD*>(pixelCode.data()), &pixelShader);
     ASSERT_NE(vertexShader, nullptr);
     ASSERT_NE(pixelShader, nullptr);
-    std::vector<uint32_t> pixels;
-    {
-        Mesh mesh;
-        mesh.Load(path.c_str());
-        ExpectBoxes(boxes_.Boxes(), {});
-        Device()->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000u, 1.0f, 0);
-        Device()->BeginScene();
-        Device()->SetVertexShader(vertexShader);
-        Device()->SetPixelShader(pixelShader);
-        mesh.Draw();  // with the declaration that Load made current
-        Device()->EndScene();
-        pixels = ReadBackBuffer();
-        Device()->SetVertexShader(nullptr);
-        Device()->SetPixelShader(nullptr);
-        mesh.Release();
-    }
+    Mesh mesh;
+    mesh.Load(path.c_str());
+    ExpectBoxes(boxes_.Boxes(), {});
+    Device()->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000u, 1.0f, 0);
+    Device()->BeginScene();
+    Device()->SetVertexShader(vertexShader);
+    Device()->SetPixelShader(pixelShader);
+    mesh.Draw();  // with the declaration that Load made current
+    Device()->EndScene();
+    const std::vector<uint32_t> pixels = ReadBackBuffer();
+    Device()->SetVertexShader(nullptr);
+    Device()->SetPixelShader(nullptr);
+    mesh.Release();
     vertexShader->Release();
     pixelShader->Release();
     ASSERT_EQ(pixels.size(), static_cast<size_t>(BackBufferWidth) * BackBufferHeight);

@@ -159,10 +159,8 @@ TEST_F(MeshTest, BufferUsageFollowsTheDevicesVertexProcessing) {
     for (const auto& c : cases) {
         Proxy()->FakeBehaviorFlags(c.behaviorFlags);
         const size_t before = Proxy()->Buffers().size();
-        {
-            Mesh mesh;
-            mesh.Load(path.c_str());
-        }
+        Mesh mesh;
+        mesh.Load(path.c_str());
         ASSERT_EQ(Proxy()->Buffers().size(), before + 2) << Describe(boxes_.Boxes());
         EXPECT_EQ(Proxy()->Buffers()[before].usage, c.usage) << "flags " << c.behaviorFlags;
         EXPECT_EQ(Proxy()->Buffers()[before + 1].usage, c.usage) << "flags " << c.behaviorFlags;
