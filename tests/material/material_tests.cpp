@@ -6,7 +6,6 @@
 #include <cstring>
 #include <string>
 
-#include "graphics/graphics.h"
 #include "material/asset_file.h"
 #include "material/material.h"
 #include "material/texture_header.h"
