@@ -390,7 +390,6 @@ TEST_F(AppliedMaterialTest, MinusOneOrAMissingModifierWritesTheShaderDefaults) {
 
 TEST_F(AppliedMaterialTest, MaterialWithoutConstantsWritesZero) {
     Material material;
-    boxes_.Clear();
     EXPECT_FALSE(LoadText(material,
                           "return { texture = 'data/checker.bmp', shaders = { vertexShader = "
                           "'data/standard_vertex.shader', fragmentShader = "
