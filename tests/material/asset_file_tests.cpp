@@ -97,30 +97,21 @@ TEST_F(AssetFileTest, ReaderFailureFailsTheLoadWithNothingAdded) {
     EXPECT_EQ(errors_.Text(), "");
 }
 
-TEST_F(AssetFileTest, FileWithoutReturnReturnsNoValues) {
-    ExpectFails("silent.asset", "local x = { 1, 2, 3 }\n",
-                {"Asset files must return a single table (instead of 0 values)\n"});
-}
-
-TEST_F(AssetFileTest, TwoTablesAreTooMany) {
-    ExpectFails("two.asset", "return {}, {}",
-                {"Asset files must return a single table (instead of 2 values)\n"});
-}
-
-TEST_F(AssetFileTest, SingleValueThatIsNotATableIsNamedByItsType) {
+TEST_F(AssetFileTest, AnythingButOneTableIsRefusedAndNamed) {
     const struct {
         const char* chunk;
-        const char* typeName;
-    } cases[] = {{"return 5", "number"},
-                 {"return nil", "nil"},
-                 {"return 'table'", "string"},
-                 {"return true", "boolean"},
-                 {"return function() end", "function"}};
+        const char* report;  // after "Asset files must return a "
+    } cases[] = {{"local x = { 1, 2, 3 }\n", "single table (instead of 0 values)"},
+                 {"return {}, {}", "single table (instead of 2 values)"},
+                 {"return 5", "table (instead of a number)"},
+                 {"return nil", "table (instead of a nil)"},
+                 {"return 'table'", "table (instead of a string)"},
+                 {"return true", "table (instead of a boolean)"},
+                 {"return function() end", "table (instead of a function)"}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.chunk);
         ExpectFails("value.asset", c.chunk,
-                    {std::string("Asset files must return a table (instead of a ") + c.typeName +
-                     ")\n"});
+                    {std::string("Asset files must return a ") + c.report + "\n"});
     }
     EXPECT_EQ(reader_.calls, 0);
 }

@@ -98,26 +98,23 @@ TEST_F(MaterialFailureTest, VertexShaderCreationFailureReportsAfterTheTableAndLo
 }
 
 TEST_F(MaterialFailureTest, TextureThatCannotBeMadeStaysNullWithoutAReport) {
-    const std::string text = StandardMaterialText("g_colorModifier = { 1, 1, 1 }");
-    struct Case {
+    const struct {
         const char* name;
-        std::string materialText;
+        const char* texture;
         bool failTextureCreation;
-    };
-    const Case cases[] = {
-        {"the device cannot create the texture", text, true},
-        {"the texture file is missing",
-         StandardMaterialText("g_colorModifier = { 1, 1, 1 }", StandardVertexShaderPath,
-                              StandardFragmentShaderPath, "data/no such texture.bmp"),
-         false}};
-    for (const Case& c : cases) {
+    } cases[] = {{"the device cannot create the texture", CheckerTexturePath, true},
+                 {"the texture file is missing", "data/no such texture.bmp", false}};
+    for (const auto& c : cases) {
         boxes_.Clear();
         Proxy()->ClearFailures();
         if (c.failTextureCreation) Proxy()->FailEveryCall(ProxyCall::CreateTexture, E_OUTOFMEMORY);
         const unsigned creations = Proxy()->Calls(ProxyCall::CreateTexture);
         Material material;
         material.samplerIndex = 9;
-        const std::string path = folder_.Write("material.material", c.materialText);
+        const std::string path = folder_.Write(
+            "material.material", StandardMaterialText("g_colorModifier = { 1, 1, 1 }",
+                                                      StandardVertexShaderPath,
+                                                      StandardFragmentShaderPath, c.texture));
         EXPECT_TRUE(material.Load(path.c_str())) << c.name;
         if (c.failTextureCreation) {
             EXPECT_GT(Proxy()->Calls(ProxyCall::CreateTexture), creations)
@@ -159,8 +156,7 @@ TEST_F(MaterialFailureTest, ConstantTableThatD3DXCannotReadLeavesHandlesNull) {
     const unsigned setTextures = Proxy()->Calls(ProxyCall::SetTexture);
     EXPECT_TRUE(material.LoadFragmentShader());
     EXPECT_TRUE(material.LoadVertexShader());
-    EXPECT_TRUE(boxes_.Boxes().empty()) << boxes_.Boxes()[0].caption << ": "
-                                        << boxes_.Boxes()[0].text;
+    ExpectBoxes(boxes_.Boxes(), {});
     EXPECT_EQ(errors_.Text(), "");
     EXPECT_NE(material.fragmentShader, nullptr);
     EXPECT_NE(material.vertexShader, nullptr);

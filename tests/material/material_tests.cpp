@@ -6,11 +6,11 @@
 #include <cstring>
 #include <string>
 
-#include "graphics/graphics.h"
 #include "material/asset_file.h"
 #include "material/material.h"
 #include "material/texture_header.h"
 #include "support/material_test_support.h"
+#include "support/shader_corpus.h"
 #include "support/capture.h"
 #include "support/temp_folder.h"
 #include "support/test_device.h"
@@ -36,16 +36,25 @@ protected:
         return material.Load(path.c_str());
     }
 
-    // The load fails at `key`, whose value is a `found` instead of a `wanted`, with that one
-    // line and no box.
-    void ExpectWrongType(Material& material, const std::string& text, const char* key,
-                         const char* wanted, const char* found) {
-        boxes_.Clear();
-        errors_.Clear();
-        EXPECT_FALSE(LoadText(material, text)) << text;
-        EXPECT_EQ(errors_.Text(), std::string("The value at \"") + key + "\" must be a " + wanted +
-                                      " (instead of a " + found + ")\n");
-        EXPECT_TRUE(boxes_.Boxes().empty()) << text;
+    // `text` with its % replaced by each case's field fails the load at `key`, whose value is
+    // of the case's type instead of a `wanted`, with that one line and no box; `left` checks
+    // what the material read.
+    template <class Left>
+    void ExpectWrongType(const std::string& text, const char* key, const char* wanted,
+                         std::initializer_list<WrongType> cases, Left left) {
+        for (const WrongType& c : cases) {
+            std::string file = text;
+            file.replace(file.find('%'), 1, c.field);
+            SCOPED_TRACE(file);
+            boxes_.Clear();
+            errors_.Clear();
+            Material material;
+            EXPECT_FALSE(LoadText(material, file));
+            EXPECT_EQ(errors_.Text(), std::string("The value at \"") + key + "\" must be a " +
+                                          wanted + " (instead of a " + c.typeName + ")\n");
+            EXPECT_TRUE(boxes_.Boxes().empty());
+            left(material);
+        }
     }
 
     TempFolder folder_;
@@ -71,21 +80,18 @@ TEST_F(MaterialTest, ColorModifierCases) {
         {"g_colourModifier = { 1, 1, 1 }", {-1.0f, 0.0f, 0.0f}, true},
     };
     for (const auto& c : cases) {
+        SCOPED_TRACE(c.field);
         boxes_.Clear();
         errors_.Clear();
         Material material;
-        EXPECT_TRUE(LoadText(material, StandardMaterialText(c.field))) << c.field;
-        for (int i = 0; i < 3; ++i) {
-            EXPECT_FLOAT_EQ(material.colorModifier[i], c.expected[i])
-                << c.field << " [" << i << "]";
-        }
+        EXPECT_TRUE(LoadText(material, StandardMaterialText(c.field)));
+        for (int i = 0; i < 3; ++i) EXPECT_FLOAT_EQ(material.colorModifier[i], c.expected[i]) << i;
         if (c.warned) {
-            SCOPED_TRACE(c.field);
             ExpectOneBox("No ColorModifier", WarningText, "warning");
         } else {
-            EXPECT_TRUE(boxes_.Boxes().empty()) << c.field;
+            ExpectBoxes(boxes_.Boxes(), {});
         }
-        EXPECT_EQ(errors_.Text(), "") << c.field;
+        EXPECT_EQ(errors_.Text(), "");
         EXPECT_EQ(material.vertexShaderPath, StandardVertexShaderPath);
         EXPECT_EQ(material.fragmentShaderPath, StandardFragmentShaderPath);
         EXPECT_NE(material.texture, nullptr);
@@ -94,51 +100,38 @@ TEST_F(MaterialTest, ColorModifierCases) {
 
 TEST_F(MaterialTest, ShadersThatAreNotATableStopTheLoadBeforeConstants) {
     // "constants" has no colour modifier: had it been read, the warning box would show.
-    const WrongType cases[] = {{"", "nil"},
-                               {"shaders = 'data/standard.shader',", "string"},
-                               {"shaders = 12,", "number"},
-                               {"shaders = false,", "boolean"}};
-    for (const auto& c : cases) {
-        Material material;
-        ExpectWrongType(material,
-                        std::string("return { texture = 'data/checker.bmp', ") + c.field +
-                            " constants = {} }",
-                        "shaders", "table", c.typeName);
-        EXPECT_NE(material.texture, nullptr) << "the texture is read first";
-        EXPECT_EQ(material.vertexShaderPath, "");
-        EXPECT_EQ(material.fragmentShaderPath, "");
-        EXPECT_EQ(material.colorModifier[0], 0.0f);
-    }
+    ExpectWrongType("return { texture = 'data/checker.bmp', % constants = {} }", "shaders", "table",
+                    {{"", "nil"}, {"shaders = 'data/standard.shader',", "string"},
+                     {"shaders = 12,", "number"}, {"shaders = false,", "boolean"}},
+                    [](const Material& material) {
+                        EXPECT_NE(material.texture, nullptr) << "the texture is read first";
+                        EXPECT_EQ(material.vertexShaderPath, "");
+                        EXPECT_EQ(material.fragmentShaderPath, "");
+                        EXPECT_EQ(material.colorModifier[0], 0.0f);
+                    });
 }
 
 TEST_F(MaterialTest, ConstantsThatAreNotATableFailTheLoadWithoutABox) {
-    const WrongType cases[] = {
-        {"", "nil"}, {"constants = 7,", "number"}, {"constants = 'g_colorModifier',", "string"}};
-    for (const auto& c : cases) {
-        Material material;
-        ExpectWrongType(material,
-                        std::string("return { texture = 'data/checker.bmp', shaders = { "
-                                    "vertexShader = 'v.shader', fragmentShader = 'f.shader' }, ") +
-                            c.field + " }",
-                        "constants", "table", c.typeName);
-        EXPECT_EQ(material.vertexShaderPath, "v.shader");
-        EXPECT_EQ(material.fragmentShaderPath, "f.shader");
-        for (float value : material.colorModifier) EXPECT_EQ(value, 0.0f);
-    }
+    ExpectWrongType("return { texture = 'data/checker.bmp', shaders = { vertexShader = 'v.shader', "
+                    "fragmentShader = 'f.shader' }, % }",
+                    "constants", "table",
+                    {{"", "nil"}, {"constants = 7,", "number"},
+                     {"constants = 'g_colorModifier',", "string"}},
+                    [](const Material& material) {
+                        EXPECT_EQ(material.vertexShaderPath, "v.shader");
+                        EXPECT_EQ(material.fragmentShaderPath, "f.shader");
+                        for (float value : material.colorModifier) EXPECT_EQ(value, 0.0f);
+                    });
 }
 
 TEST_F(MaterialTest, TextureThatIsNeitherStringNorNumberStopsTheLoad) {
-    const WrongType cases[] = {
-        {"texture = {},", "table"}, {"", "nil"}, {"texture = true,", "boolean"}};
-    for (const auto& c : cases) {
-        Material material;
-        ExpectWrongType(material,
-                        std::string("return { ") + c.field +
-                            " shaders = { vertexShader = 'v.shader' }, constants = {} }",
-                        "texture", "string", c.typeName);
-        EXPECT_EQ(material.texture, nullptr);
-        EXPECT_EQ(material.vertexShaderPath, "") << "\"shaders\" must not be read";
-    }
+    ExpectWrongType("return { % shaders = { vertexShader = 'v.shader' }, constants = {} }",
+                    "texture", "string",
+                    {{"texture = {},", "table"}, {"", "nil"}, {"texture = true,", "boolean"}},
+                    [](const Material& material) {
+                        EXPECT_EQ(material.texture, nullptr);
+                        EXPECT_EQ(material.vertexShaderPath, "") << "\"shaders\" must not be read";
+                    });
 }
 
 TEST_F(MaterialTest, MissingTextureFileLeavesTextureNullAndLoadGoesOn) {
@@ -153,24 +146,15 @@ TEST_F(MaterialTest, MissingTextureFileLeavesTextureNullAndLoadGoesOn) {
 
 // A 4 by 4 DDS of 32-bit pixels with its 3 levels (4x4, 2x2, 1x1): 128 + 84 bytes.
 std::string TinyDds() {
-    std::string file(128 + 84, '\x40');
-    const auto put = [&file](size_t offset, uint32_t value) { std::memcpy(&file[offset], &value, 4); };
-    for (size_t offset = 0; offset < 128; offset += 4) put(offset, 0);
-    put(0, 0x20534444);  // "DDS "
-    put(4, 124);
-    put(8, 0x1 | 0x2 | 0x4 | 0x8 | 0x1000 | 0x20000);
-    put(12, 4);
-    put(16, 4);
-    put(20, 16);
-    put(28, 3);
-    put(76, 32);
-    put(80, 0x40);
-    put(88, 32);
-    put(92, 0xFF0000);
-    put(96, 0xFF00);
-    put(100, 0xFF);
-    put(108, 0x1000 | 0x8 | 0x400000);
-    return file;
+    // "DDS ", the header's size, its flags, height, width, pitch, depth and mip-map count.
+    std::string file = TokenBytes({0x20534444, 124, 0x1 | 0x2 | 0x4 | 0x8 | 0x1000 | 0x20000, 4,
+                                   4, 16, 0, 3});
+    file.resize(76, '\0');  // 11 reserved words
+    // The pixel format (its size, RGB, no FourCC, 32 bits, the red, green, blue and alpha
+    // masks), the caps, and four words of zeros.
+    file += TokenBytes({32, 0x40, 0, 32, 0xFF0000, 0xFF00, 0xFF, 0, 0x1000 | 0x8 | 0x400000, 0,
+                        0, 0, 0});
+    return file + std::string(84, '\x40');
 }
 
 // Wine's DDS reader walks the header's mip-map count before it compares the file's length
@@ -406,7 +390,6 @@ TEST_F(AppliedMaterialTest, MinusOneOrAMissingModifierWritesTheShaderDefaults) {
 
 TEST_F(AppliedMaterialTest, MaterialWithoutConstantsWritesZero) {
     Material material;
-    boxes_.Clear();
     EXPECT_FALSE(LoadText(material,
                           "return { texture = 'data/checker.bmp', shaders = { vertexShader = "
                           "'data/standard_vertex.shader', fragmentShader = "

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "material/material.h"
+#include "mesh/mesh.h"
 #include "support/material_test_support.h"
 #include "support/shader_corpus.h"
 #include "support/capture.h"
@@ -16,18 +17,6 @@
 #include "support/test_device.h"
 
 namespace {
-struct Vertex {
-    float x, y, z;
-    D3DCOLOR color;
-    float u, v;
-};
-
-const D3DVERTEXELEMENT9 VertexElements[] = {
-    {0, 0, D3DDECLTYPE_FLOAT3, D3DDECLMETHOD_DEFAULT, D3DDECLUSAGE_POSITION, 0},
-    {0, 12, D3DDECLTYPE_D3DCOLOR, D3DDECLMETHOD_DEFAULT, D3DDECLUSAGE_COLOR, 0},
-    {0, 16, D3DDECLTYPE_FLOAT2, D3DDECLMETHOD_DEFAULT, D3DDECLUSAGE_TEXCOORD, 0},
-    D3DDECL_END()};
-
 const uint32_t ClearColor = 0xFF203040;
 const D3DCOLOR VertexColor = D3DCOLOR_XRGB(0xFF, 0xC0, 0x80);
 const float Modifier[3] = {1.0f, 0.5f, 0.75f};
@@ -72,16 +61,6 @@ uint32_t Expected(uint32_t texel) {
 }
 
 // The standard shaders' work in other models, for the standard constant tables.
-const char VertexSM1[] = R"(vs_1_1
-dcl_position v0
-dcl_color v1
-dcl_texcoord v2
-m4x4 r0, v0, c0
-m4x4 r1, r0, c4
-m4x4 oPos, r1, c8
-mov oD0, v1
-mov oT0.xy, v2
-)";
 const char VertexSM3[] = R"(vs_3_0
 dcl_position v0
 dcl_color v1
@@ -110,6 +89,7 @@ mov oC0, r0
 )";
 
 // The standard shaders' own source, under another version.
+const char VertexSM1[] = "vs_1_1";
 const char VertexSM2x[] = "vs_2_x";
 const char PixelSM2x[] = "ps_2_x";
 
@@ -160,26 +140,21 @@ TEST_P(ShaderDrawTest, QuadShowsTexelTimesVertexColorTimesModifier) {
     ASSERT_TRUE(material.LoadFragmentShader());
     ASSERT_TRUE(material.LoadVertexShader());
     ASSERT_NE(material.texture, nullptr);
-    ASSERT_TRUE(boxes_.Boxes().empty());
     UINT width = 0, height = 0;
     const std::vector<uint32_t> texels = Texels(material.texture, &width, &height);
     ASSERT_FALSE(texels.empty());
 
-    // A unit square in model space, texture coordinates (0, 0) at its top left.
-    const Vertex square[4] = {{0.0f, 1.0f, 0.0f, VertexColor, 0.0f, 0.0f},
-                              {1.0f, 1.0f, 0.0f, VertexColor, 1.0f, 0.0f},
-                              {0.0f, 0.0f, 0.0f, VertexColor, 0.0f, 1.0f},
-                              {1.0f, 0.0f, 0.0f, VertexColor, 1.0f, 1.0f}};
-    IDirect3DVertexBuffer9* vertices = nullptr;
-    IDirect3DVertexDeclaration9* declaration = nullptr;
-    ASSERT_TRUE(SUCCEEDED(Device()->CreateVertexBuffer(sizeof square, D3DUSAGE_WRITEONLY, 0,
-                                                       D3DPOOL_DEFAULT, &vertices, nullptr)));
-    void* locked = nullptr;
-    if (SUCCEEDED(vertices->Lock(0, 0, &locked, 0))) {
-        std::memcpy(locked, square, sizeof square);
-        vertices->Unlock();
-    }
-    Device()->CreateVertexDeclaration(VertexElements, &declaration);
+    // A unit square in model space, texture coordinates (0, 0) at its top left, drawn as the
+    // program draws its meshes (loading one makes its declaration current).
+    const MeshVertex square[4] = {{0.0f, 1.0f, 0.0f, VertexColor, 0.0f, 0.0f},
+                                  {1.0f, 1.0f, 0.0f, VertexColor, 1.0f, 0.0f},
+                                  {0.0f, 0.0f, 0.0f, VertexColor, 0.0f, 1.0f},
+                                  {1.0f, 0.0f, 0.0f, VertexColor, 1.0f, 1.0f}};
+    std::string quad = TokenBytes({4, 6});
+    quad.append(reinterpret_cast<const char*>(square), sizeof square);
+    Mesh mesh;
+    mesh.Load(folder.Write("quad.mesh.bin", quad + TokenBytes({0, 1, 2, 2, 1, 3})).c_str());
+    ASSERT_TRUE(boxes_.Boxes().empty()) << Describe(boxes_.Boxes());
 
     // Each transform does its own part, and in another order or transposed they would put
     // the square elsewhere: centre it, double it, then move it right by an eighth of the screen.
@@ -197,23 +172,17 @@ TEST_P(ShaderDrawTest, QuadShowsTexelTimesVertexColorTimesModifier) {
     material.ApplyColorModifier();
     material.Bind();
     material.SetTransforms(worldToView, viewToScreen, modelToWorld);
-    Device()->SetVertexDeclaration(declaration);
-    Device()->SetStreamSource(0, vertices, 0, sizeof(Vertex));
-    Device()->DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, 2);
+    mesh.Draw();
     Device()->EndScene();
     const std::vector<uint32_t> pixels = ReadBackBuffer();
 
-    Device()->SetStreamSource(0, nullptr, 0, 0);
-    Device()->SetVertexDeclaration(nullptr);
     Device()->SetVertexShader(nullptr);
     Device()->SetPixelShader(nullptr);
     Device()->SetTexture(material.samplerIndex, nullptr);
-    declaration->Release();
-    vertices->Release();
     ASSERT_EQ(pixels.size(), static_cast<size_t>(BackBufferWidth) * BackBufferHeight);
 
     // The square spans x from 100 to 800 and the whole height.
-    auto pixel = [&](int x, int y) { return pixels[static_cast<size_t>(y) * BackBufferWidth + x]; };
+    const auto pixel = [&pixels](int x, int y) { return PixelAt(pixels, x, y); };
     EXPECT_TRUE(ColorsNear(pixel(50, 300), ClearColor, 0)) << std::hex << pixel(50, 300);
     EXPECT_TRUE(ColorsNear(pixel(90, 10), ClearColor, 0)) << std::hex << pixel(90, 10);
     EXPECT_FALSE(ColorsNear(pixel(110, 300), ClearColor, 0));

@@ -94,15 +94,10 @@ void ExpectBlockGone(const Failure& failure, const FileUse& use, size_t size) {
     }
 }
 
-std::string Pattern(size_t size) {
-    std::string bytes;
-    for (size_t i = 0; i < size; ++i) bytes += static_cast<char>(i * 13 + 5);
-    return bytes;
-}
-
 TEST(ShaderFileFailure, EachFailureAfterTheOpenIsDescribedAndCleanedUp) {
     TempFolder folder;
-    const std::string contents = Pattern(1237);  // a size no string or record of the test has
+    std::string contents;  // of a size no string or record of the test has
+    for (size_t i = 0; i < 1237; ++i) contents += static_cast<char>(i * 13 + 5);
     const std::string path = folder.Write("failing.shader", contents);
 
     for (const Failure& failure : Failures) {
@@ -186,51 +181,44 @@ TEST(ShaderFileFailure, FailedOpenSkipsEveryLaterStepAndTheClose) {
 // The two loaders on a real device, reading a copy of a built shader.
 class ShaderLoadFailureTest : public DeviceTest {
 protected:
-    // Loads `kind` from a copy of its built shader with `failure` (none when null) made to
-    // happen, and checks what the hooks saw.
-    bool LoadWith(const ShaderKind& kind, const Failure* failure, Material* material) {
-        const std::string contents = ReadWholeFile(kind.builtPath);
-        EXPECT_GT(contents.size(), 8u) << "the build makes " << kind.builtPath;
-        const std::string path = folder_.Write(std::string(kind.name) + ".shader", contents);
-        material->*kind.path = path;
-        bool loaded = false;
-        FileUse use;
-        {
-            FileCallHooks hooks;
-            EXPECT_TRUE(hooks.Installed());
-            if (failure != nullptr) hooks.FailCall(failure->call, 1, failure->error);
-            loaded = (material->*kind.load)();
-            use = UseSeen(hooks, contents.size());
-        }
-        ExpectClosedOnce(use);
-        if (failure == nullptr) {
-            EXPECT_EQ(use.blocks, 1);
-            EXPECT_EQ(use.frees, 1);
-            EXPECT_TRUE(boxes_.Boxes().empty());
-            return loaded;
-        }
-        // After a failed close the loader frees the block that the reader kept.
-        ExpectBlockGone(*failure, use, contents.size());
-        ExpectOneBox(kind.caption, DescriptionOf(*failure, path, contents.size()));
-        return loaded;
-    }
-
-    // The load with the hooks alone makes the shader (`made` checks it); with each failure
-    // it fails, and `left` checks what the material kept.
+    // Loads `kind` from a copy of its built shader with the hooks alone, which makes the
+    // shader (`made` checks it), then with each failure, which fails the load (`left` checks
+    // what the material kept); and checks what the hooks saw.
     template <class Made, class Left>
     void ExpectEachFailure(const ShaderKind& kind, Made made, Left left) {
-        {
-            SCOPED_TRACE("no failure");
-            Material material;
-            EXPECT_TRUE(LoadWith(kind, nullptr, &material)) << "the hooks alone change nothing";
-            made(material);
-        }
-        for (const Failure& failure : Failures) {
-            SCOPED_TRACE(failure.name);
+        const std::string contents = ReadWholeFile(kind.builtPath);
+        ASSERT_GT(contents.size(), 8u) << "the build makes " << kind.builtPath;
+        const std::string path = folder_.Write(std::string(kind.name) + ".shader", contents);
+        std::vector<const Failure*> failures = {nullptr};
+        for (const Failure& failure : Failures) failures.push_back(&failure);
+        for (const Failure* failure : failures) {
+            SCOPED_TRACE(failure != nullptr ? failure->name : "no failure");
             boxes_.Clear();
             Material material;
-            material.samplerIndex = 3;
-            EXPECT_FALSE(LoadWith(kind, &failure, &material));
+            if (failure != nullptr) material.samplerIndex = 3;
+            material.*kind.path = path;
+            bool loaded = false;
+            FileUse use;
+            {
+                FileCallHooks hooks;
+                EXPECT_TRUE(hooks.Installed());
+                if (failure != nullptr) hooks.FailCall(failure->call, 1, failure->error);
+                loaded = (material.*kind.load)();
+                use = UseSeen(hooks, contents.size());
+            }
+            ExpectClosedOnce(use);
+            if (failure == nullptr) {
+                EXPECT_TRUE(loaded) << "the hooks alone change nothing";
+                EXPECT_EQ(use.blocks, 1);
+                EXPECT_EQ(use.frees, 1);
+                EXPECT_TRUE(boxes_.Boxes().empty());
+                made(material);
+                continue;
+            }
+            EXPECT_FALSE(loaded);
+            // After a failed close the loader frees the block that the reader kept.
+            ExpectBlockGone(*failure, use, contents.size());
+            ExpectOneBox(kind.caption, DescriptionOf(*failure, path, contents.size()));
             left(material);
         }
     }

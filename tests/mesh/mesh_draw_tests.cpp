@@ -12,7 +12,7 @@ TEST_F(MeshTest, ReleaseLetsGoOfEverythingOnceInOrder) {
     {
         Mesh mesh;
         mesh.Load(path.c_str());
-        ASSERT_NE(mesh.vertexDeclaration, nullptr) << BoxesSeen();
+        ASSERT_NE(mesh.vertexDeclaration, nullptr) << Describe(boxes_.Boxes());
         Proxy()->ClearLog();
         mesh.Release();
         const std::vector<ProxyCall> released = {ProxyCall::VertexBufferRelease,
@@ -32,7 +32,7 @@ TEST_F(MeshTest, ReleaseLetsGoOfEverythingOnceInOrder) {
     // The destructor found nothing left: no call into the device, which may be gone by then.
     EXPECT_EQ(Proxy()->Log().size(), 3u);
     EXPECT_EQ(Proxy()->Calls(ProxyCall::Release), 0u) << "the mesh released a device it borrows";
-    EXPECT_EQ(BoxesSeen(), "");
+    ExpectBoxes(boxes_.Boxes(), {});
     // TearDown checks that the device's last Release is its final one.
 }
 
@@ -70,22 +70,19 @@ TEST_F(MeshPixelTest, ADrawnTriangleShowsItsVertexColours) {
     Device()->CreatePixelShader(reinterpret_cast<const DWORD*>(pixelCode.data()), &pixelShader);
     ASSERT_NE(vertexShader, nullptr);
     ASSERT_NE(pixelShader, nullptr);
-    std::vector<uint32_t> pixels;
-    {
-        Mesh mesh;
-        mesh.Load(path.c_str());
-        EXPECT_TRUE(boxes_.Boxes().empty()) << boxes_.Boxes()[0].text;
-        Device()->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000u, 1.0f, 0);
-        Device()->BeginScene();
-        Device()->SetVertexShader(vertexShader);
-        Device()->SetPixelShader(pixelShader);
-        mesh.Draw();  // with the declaration that Load made current
-        Device()->EndScene();
-        pixels = ReadBackBuffer();
-        Device()->SetVertexShader(nullptr);
-        Device()->SetPixelShader(nullptr);
-        mesh.Release();
-    }
+    Mesh mesh;
+    mesh.Load(path.c_str());
+    ExpectBoxes(boxes_.Boxes(), {});
+    Device()->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000u, 1.0f, 0);
+    Device()->BeginScene();
+    Device()->SetVertexShader(vertexShader);
+    Device()->SetPixelShader(pixelShader);
+    mesh.Draw();  // with the declaration that Load made current
+    Device()->EndScene();
+    const std::vector<uint32_t> pixels = ReadBackBuffer();
+    Device()->SetVertexShader(nullptr);
+    Device()->SetPixelShader(nullptr);
+    mesh.Release();
     vertexShader->Release();
     pixelShader->Release();
     ASSERT_EQ(pixels.size(), static_cast<size_t>(BackBufferWidth) * BackBufferHeight);
@@ -97,7 +94,7 @@ TEST_F(MeshPixelTest, ADrawnTriangleShowsItsVertexColours) {
     for (const auto& s : samples) {
         uint32_t expected = 0;  // black outside the triangle
         const bool inside = TriangleColorAt(s.x, s.y, &expected);
-        const uint32_t seen = pixels[static_cast<size_t>(s.y) * BackBufferWidth + s.x] & 0xFFFFFFu;
+        const uint32_t seen = PixelAt(pixels, s.x, s.y) & 0xFFFFFFu;
         EXPECT_TRUE(ColorsNear(seen, expected, 6))
             << "pixel (" << s.x << ", " << s.y << ") " << (inside ? "inside" : "outside")
             << ": saw " << std::hex << seen << ", expected " << expected;

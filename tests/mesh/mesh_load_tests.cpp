@@ -6,15 +6,11 @@
 namespace {
 class MeshLoadTest : public MeshTest {
 protected:
-    // Loads a file holding `bytes` and checks everything a complete load leaves.
-    void ExpectLoaded(const std::string& bytes, uint32_t vertices, uint32_t indices,
-                      uint32_t primitives) {
-        ExpectLoadedFrom(folder_.Write("model.mesh.bin", bytes), bytes, vertices, indices,
-                         primitives);
-    }
-    // The buffers must hold the file's vertices and the indices of its whole triangles only.
-    void ExpectLoadedFrom(const std::string& path, const std::string& file, uint32_t vertices,
-                          uint32_t indices, uint32_t primitives) {
+    // Loads `file` (from `at`, else from a copy written here) and checks everything a complete
+    // load leaves: the buffers must hold its vertices and the indices of its whole triangles only.
+    void ExpectLoaded(const std::string& file, uint32_t vertices, uint32_t indices,
+                      uint32_t primitives, const std::string& at = "") {
+        const std::string path = at.empty() ? folder_.Write("model.mesh.bin", file) : at;
         const std::string vertexBytes = file.substr(8, vertices * size_t{24});
         const std::string indexBytes =
             file.substr(8 + vertexBytes.size(), primitives * size_t{12});
@@ -24,7 +20,7 @@ protected:
         Mesh mesh;
         mesh.position = {5.0f, 6.0f, 7.0f};
         EXPECT_TRUE(mesh.Load(path.c_str()));
-        EXPECT_EQ(BoxesSeen(), "");
+        ExpectBoxes(boxes_.Boxes(), {});
         EXPECT_EQ(mesh.device, &proxy);
         EXPECT_EQ(mesh.window, Window());
         EXPECT_EQ(mesh.vertexCount, vertices);
@@ -115,7 +111,7 @@ TEST_F(MeshLoadTest, TheMeshToolsTriangleFixtureLoadsTheSame) {
     // Made by the mesh tool at build time; the working directory is the build tree.
     const std::string path = "fixtures/triangle.mesh.bin";
     ASSERT_EQ(ReadWholeFile(path), OneTriangleFile());
-    ExpectLoadedFrom(path, OneTriangleFile(), 3, 3, 1);
+    ExpectLoaded(OneTriangleFile(), 3, 3, 1, path);
 }
 
 TEST_F(MeshLoadTest, TheScenesMeshesLoadWithoutComplaint) {
@@ -125,7 +121,7 @@ TEST_F(MeshLoadTest, TheScenesMeshesLoadWithoutComplaint) {
         uint32_t counts[2];
         std::memcpy(counts, file.data(), sizeof counts);
         EXPECT_EQ(counts[1] % 3, 0u) << path;
-        ExpectLoadedFrom(path, file, counts[0], counts[1], counts[1] / 3);
+        ExpectLoaded(file, counts[0], counts[1], counts[1] / 3, path);
         boxes_.Clear();
     }
 }
@@ -163,15 +159,13 @@ TEST_F(MeshTest, BufferUsageFollowsTheDevicesVertexProcessing) {
     for (const auto& c : cases) {
         Proxy()->FakeBehaviorFlags(c.behaviorFlags);
         const size_t before = Proxy()->Buffers().size();
-        {
-            Mesh mesh;
-            mesh.Load(path.c_str());
-        }
-        ASSERT_EQ(Proxy()->Buffers().size(), before + 2) << BoxesSeen();
+        Mesh mesh;
+        mesh.Load(path.c_str());
+        ASSERT_EQ(Proxy()->Buffers().size(), before + 2) << Describe(boxes_.Boxes());
         EXPECT_EQ(Proxy()->Buffers()[before].usage, c.usage) << "flags " << c.behaviorFlags;
         EXPECT_EQ(Proxy()->Buffers()[before + 1].usage, c.usage) << "flags " << c.behaviorFlags;
     }
-    EXPECT_EQ(BoxesSeen(), "");
+    ExpectBoxes(boxes_.Boxes(), {});
 }
 
 TEST_F(MeshTest, TheLastMeshLoadedLeavesItsDeclarationCurrent) {

@@ -43,12 +43,6 @@ void MeshTest::TearDown() {
     DeviceTest::TearDown();
 }
 
-std::string MeshTest::BoxesSeen() const {
-    std::string seen;
-    for (const SeenMessageBox& box : boxes_.Boxes()) seen += box.caption + " | " + box.text + "\n";
-    return seen;
-}
-
 bool MeshTest::DrawDoesNothing(Mesh& mesh) {
     const size_t before = Proxy()->Log().size();
     mesh.Draw();

@@ -26,8 +26,6 @@ protected:
     void TearDown() override;
 
     DeviceProxy* Proxy() const { return proxy_->Get(); }
-    // Each box the load showed, as "caption | text".
-    std::string BoxesSeen() const;
     // True when the mesh's Draw makes no device call at all.
     bool DrawDoesNothing(Mesh& mesh);
 
