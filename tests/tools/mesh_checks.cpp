@@ -197,30 +197,27 @@ TEST(mesh_tool, models) {
         {"card.dae", 4, 6, {kBlue}, true},
         {"colour_edge.ply", 8, 12, {kRed, kBlue}, false},
     };
-    std::string work = Scratch("models");
-    PackGlb(kModels + "card.gltf", work + "/card.glb");
+    std::string work = Scratch("models") + "/";
+    PackGlb(kModels + "card.gltf", work + "card.glb");
     for (const Model& model : kModelRows) {
         SCOPED_TRACE(model.input);
-        std::string input = (model.input == std::string("card.glb") ? work + "/" : kModels) + model.input;
-        std::string out = work + "/" + model.input + ".mesh.bin";
-        Convert("mesh_tool", {input}, out);
+        std::string input = (model.input == std::string("card.glb") ? work : kModels) + model.input;
         MeshExpect expect{model.vertices, model.indices, model.colours, {{-1, 1, -1, 1, -1, -1}}};
         expect.seenFrom = Units(0, 0, -10);
         if (model.upright) expect.uprightAtZ = -1;
         expect.noTextureCoordinates = !model.upright;
-        CheckMeshFile(out, expect);
+        CheckMeshFile(Convert("mesh_tool", {input}, work + model.input + ".mesh.bin"), expect);
     }
 }
 
 // A cube placed by a child node that mirrors x and moves it 2 along x: its triangles run the
 // other way round in the scene, and it must still come out with its outside out.
 TEST(mesh_tool, mirrored) {
-    std::string work = Scratch("mirrored");
+    std::string work = Scratch("mirrored") + "/";
     for (const char* model : {"mirrored_cube.gltf", "mirrored_cube.dae"}) {
         MeshExpect expect{8, 36, {}, {{1, 3, -1, 1, -1, 1}}, Units(2, 0, 0)};
         expect.noTextureCoordinates = true;
-        std::string out = work + "/" + model + ".mesh.bin";
-        CheckMeshFile(Convert("mesh_tool", {kModels + model}, out), expect);
+        CheckMeshFile(Convert("mesh_tool", {kModels + model}, work + model + ".mesh.bin"), expect);
     }
 }
 
