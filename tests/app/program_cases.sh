@@ -50,26 +50,18 @@ case_no_data_folder() {
   boxes=("No Fragment Shader" "No Vertex Shader" "No Fragment Shader" "No Vertex Shader"
          "No Mesh" "No Mesh")
   errors="$(lua_cannot_open data/material2.material)$(lua_cannot_open data/material1.material)"
-  scene=""
-  quit=escape
+  scene="" quit=escape
 }
 
-# The plane's material and mesh gone: the cube alone is drawn.
-case_missing_plane_files() {
-  rm data/material2.material data/plane.mesh.bin
+# The plane's or the cube's material and mesh gone: the other one alone is drawn.
+missing_files() {  # MATERIAL MESH SCENE [QUIT]
+  rm "data/$1" "data/$2"
   boxes=("No Fragment Shader" "No Vertex Shader" "No Mesh")
-  errors=$(lua_cannot_open data/material2.material)
-  scene="cube"
+  errors=$(lua_cannot_open "data/$1")
+  scene=$3 quit=${4:-close}
 }
-
-# The cube's material and mesh gone: the plane alone is drawn.
-case_missing_cube_files() {
-  rm data/material1.material data/cube.mesh.bin
-  boxes=("No Fragment Shader" "No Vertex Shader" "No Mesh")
-  errors=$(lua_cannot_open data/material1.material)
-  scene="floor"
-  quit=escape
-}
+case_missing_plane_files() { missing_files material2.material plane.mesh.bin cube; }
+case_missing_cube_files() { missing_files material1.material cube.mesh.bin floor escape; }
 
 # Every shader file gone: each material reports both of its own.
 case_missing_shaders() {
@@ -91,8 +83,7 @@ case_missing_texture() {
 case_absurd_mip_count() {
   printf '\377\377\377\377' | dd of=data/checker.dds bs=1 seek=28 conv=notrunc status=none
   changed data/checker.dds
-  scene=""
-  quit=escape
+  scene="" quit=escape
 }
 
 # The plane's material does not parse and the plane's mesh is cut short.
@@ -143,41 +134,29 @@ case_damaged_shaders_short_mesh() {
 # A model of the user's own in place of the cube: a square card from an interchange format,
 # right-handed with counter-clockwise front faces, made the cube's mesh at the cube's size.
 # It is drawn, so its front faces the camera; its colours lie where the file puts them, so it
-# is not mirrored.
+# is not mirrored: import_model MODEL X Y CHANNEL... Around each point (X, Y) of the card, 1.5
+# units apart from its centre at (400, 300) (a unit is about 52 pixels there), the strongest
+# channel (red, green or blue) of a 9 by 9 patch of client pixels is CHANNEL.
 import_model() {
   "$build/host-tools/bin/mesh_tool" --fit 2 "$here/../fixtures/models/$1" data/cube.mesh.bin ||
     fail "mesh_tool refused $1"
-}
-
-# The strongest channel (red, green or blue) of a 9 by 9 patch of client pixels: FILE X Y.
-strongest_channel() {
-  rgb_mean "$1" $(( $2 - 4 )) $(( $3 - 4 )) 9 9 |
-    awk '{ c = "red"; m = $1; if ($2 > m) { c = "green"; m = $2 } if ($3 > m) c = "blue"; print c }'
-}
-
-# expect_channels FILE X Y CHANNEL...: patches around points of the card, 1.5 units apart
-# from its centre at (400, 300) (a unit is about 52 pixels there).
-expect_channels() {
-  local file=$1 strongest
   shift
-  while [ $# -ge 3 ]; do
-    strongest=$(strongest_channel "$file" "$1" "$2")
-    [ "$strongest" = "$3" ] || fail "the card at ($1, $2) is mostly $strongest, not $3"
-    shift 3
-  done
+  patches=("$@")
+  check_scene() {
+    local i x y strongest
+    for (( i = 0; i < ${#patches[@]}; i += 3 )); do
+      x=${patches[i]} y=${patches[i + 1]}
+      strongest=$(rgb_mean "$1" $(( x - 4 )) $(( y - 4 )) 9 9 | awk '{ c = "red"; m = $1
+        if ($2 > m) { c = "green"; m = $2 } if ($3 > m) c = "blue"; print c }')
+      [ "$strongest" = "${patches[i + 2]}" ] ||
+        fail "the card at ($x, $y) is mostly $strongest, not ${patches[i + 2]}"
+    done
+  }
 }
-
 # OBJ with its .mtl: the left half red, the right half green.
-case_imported_obj() {
-  import_model card.obj
-  check_scene() { expect_channels "$1" 370 300 red 430 300 green; }
-}
-
+case_imported_obj() { import_model card.obj 370 300 red 430 300 green; }
 # glTF: vertex colours red at the bottom left, blue at the top right.
-case_imported_gltf() {
-  import_model card.gltf
-  check_scene() { expect_channels "$1" 365 335 red 435 265 blue; }
-}
+case_imported_gltf() { import_model card.gltf 365 335 red 435 265 blue; }
 
 declare -F "case_$name" >/dev/null || fail "unknown case"
 rm -rf "$out"

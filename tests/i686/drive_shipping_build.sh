@@ -12,19 +12,15 @@ target=i686 program=$1 build=$2
 . "$here/../support/program_driver.sh"
 # The archive's own folder, unpacked into a fresh one; an archive older than the build's
 # program or data is not what was built.
-unpack_release() {  # ZIP PROGRAM BUILD_DIR
-  local fresh stale top
-  top=$(basename "$1" .zip)
-  stale=$(find "$2" "$3/data" -newer "$1" -print -quit 2>/dev/null)
-  [ -f "$1" ] && [ -z "$stale" ] ||
-    { echo "FAIL: $1 is missing or older than $stale: build the package target" >&2; return 1; }
-  fresh=$(mktemp -d /tmp/mirelth-i686.XXXXXX) || return 1
-  (cd "$fresh" && cmake -E tar xf "$1") && [ -f "$fresh/$top/$(basename "$2")" ] ||
-    { rm -rf "$fresh"; return 1; }
-  echo "$fresh/$top"
-}
-name=unpacking folder=$(unpack_release "$3" "$1" "$2") || fail "could not unpack the release"
-trap 'rm -rf "${folder%/*}"' EXIT
+name=unpacking top=$(basename "$3" .zip)
+stale=$(find "$1" "$2/data" -newer "$3" -print -quit 2>/dev/null)
+[ -f "$3" ] && [ -z "$stale" ] ||
+  fail "$3 is missing or older than $stale: build the package target"
+fresh=$(mktemp -d /tmp/mirelth-i686.XXXXXX) || fail "no folder to unpack the release into"
+trap 'rm -rf "$fresh"' EXIT
+(cd "$fresh" && cmake -E tar xf "$3") && [ -f "$fresh/$top/$(basename "$1")" ] ||
+  fail "could not unpack the release"
+folder=$fresh/$top
 check_scene() { shows_own_scene "$1"; }
 for name in escape close; do
   out=$build/i686-program/$name

@@ -7,7 +7,6 @@
 #include <string>
 
 #include "support/material_test_support.h"
-#include "material/asset_file.h"
 #include "material/material.h"
 #include "support/capture.h"
 #include "support/lua_chunk.h"

@@ -1,15 +1,7 @@
-# Sourced: running one 32-bit program in the emulated root, from a folder that holds it and
-# a copy of the build's data/. The root sees the host's /tmp at the same path.
+# Sourced: running one 32-bit program in the emulated root, from a folder under /tmp that holds
+# it and its data/. The root sees the host's /tmp at the same path.
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 . "$here/../../scripts/i686-root.sh"
-
-# stage BUILD_DIR PROGRAM: a fresh folder under /tmp with the program and data/; prints it.
-stage() {
-  local folder
-  folder=$(mktemp -d /tmp/mirelth-i686.XXXXXX)
-  cp "$2" "$folder/" && cp -r "$1/data" "$folder/data" || return 1
-  echo "$folder"
-}
 
 # run_in_root FOLDER PROGRAM_NAME STDOUT STDERR: runs it there with a time limit; its status.
 # Starting takes a minute or more under emulation, and a frame a few tenths of a second.

@@ -11,16 +11,11 @@
 #include <string>
 
 namespace {
-std::string TextOf(HWND window) {
+// A window's text, or its class's name, as `get` reads it.
+std::string Read(int(WINAPI* get)(HWND, LPSTR, int), HWND window) {
     char text[4096] = {};
-    GetWindowTextA(window, text, sizeof text);
+    get(window, text, sizeof text);
     return text;
-}
-
-std::string ClassOf(HWND window) {
-    char name[256] = {};
-    GetClassNameA(window, name, sizeof name);
-    return name;
 }
 // The box's icon as drawn on the screen: its handle is of no use outside the box's process.
 // Wine's error icon is red, its warning orange, its question and information icons blue.
@@ -62,19 +57,16 @@ int main(int argc, char** argv) {
         if (box == nullptr) Sleep(100);
     }
     if (box == nullptr) return 1;
-    char text[4096] = {};
-    GetDlgItemTextA(box, kTextId, text, sizeof text);
-    HWND owner = GetWindow(box, GW_OWNER);
+    const HWND owner = GetWindow(box, GW_OWNER), text = GetDlgItem(box, kTextId);
     std::string buttons;
-    const std::pair<int, const char*> known[] = {{IDOK, "OK"},       {IDCANCEL, "Cancel"},
-                                                 {IDYES, "Yes"},     {IDNO, "No"},
-                                                 {IDRETRY, "Retry"}, {IDABORT, "Abort"},
-                                                 {IDIGNORE, "Ignore"}};
+    const std::pair<int, const char*> known[] = {{IDOK, "OK"}, {IDCANCEL, "Cancel"},
+        {IDYES, "Yes"}, {IDNO, "No"}, {IDRETRY, "Retry"}, {IDABORT, "Abort"}, {IDIGNORE, "Ignore"}};
     for (const auto& [id, name] : known) {
         if (GetDlgItem(box, id) != nullptr) buttons += buttons.empty() ? name : std::string(",") + name;
     }
     std::printf("caption=%s\ntext=%s\nowner_title=%s\nowner_class=%s\nbuttons=%s\nicon=%s\n",
-                TextOf(box).c_str(), text, owner != nullptr ? TextOf(owner).c_str() : "",
-                owner != nullptr ? ClassOf(owner).c_str() : "", buttons.c_str(), IconColourOf(box));
+                Read(GetWindowTextA, box).c_str(), Read(GetWindowTextA, text).c_str(),
+                Read(GetWindowTextA, owner).c_str(), Read(GetClassNameA, owner).c_str(),
+                buttons.c_str(), IconColourOf(box));
     return 0;
 }

@@ -223,31 +223,26 @@ answer_prompt() {
   answered+=("$box")
 }
 
-# After No, frames go on, and holding Right moves the cube right.
-right_moves_cube() {
-  local before after
-  focus "$window"
-  shot before_right && before=$(lit_extent "$out/before_right.png" 280) || fail "no picture"
-  xdotool keydown Right; sleep 0.6; xdotool keyup Right; sleep 0.5
-  shot after_right && after=$(lit_extent "$out/after_right.png" 280) || fail "no picture"
-  note "row 280 lit at ${before/ /-} before Right, ${after/ /-} after"
-  awk -v b="$before" -v a="$after" 'BEGIN { split(b, x, " "); split(a, y, " ")
-    exit !(y[1] > x[1] + 5 && y[2] > x[2] + 5) }' || fail "holding Right did not move the cube right"
-}
-
 # Quits as $quit says and checks the exit status (sets status).
 quit_program() {
-  local expected=0 how="Alt+F4"
+  local expected=0 how="Alt+F4" before after
   case $quit in
     close) focus "$window"; xdotool key alt+F4 ;;
-    escape|no_then_yes)
-      if [ "$quit" = no_then_yes ]; then
-        answer_prompt n
-        within 10 gone "$box" || fail "No did not close the prompt"
-        sleep 0.5
-        ended && fail "the program ended after No"
-        right_moves_cube
-      fi
+    no_then_yes)
+      answer_prompt n
+      within 10 gone "$box" || fail "No did not close the prompt"
+      sleep 0.5
+      ended && fail "the program ended after No"
+      # Frames go on, and holding Right moves the cube right.
+      focus "$window"
+      shot before_right && before=$(lit_extent "$out/before_right.png" 280) || fail "no picture"
+      xdotool keydown Right; sleep 0.6; xdotool keyup Right; sleep 0.5
+      shot after_right && after=$(lit_extent "$out/after_right.png" 280) || fail "no picture"
+      note "row 280 lit at ${before/ /-} before Right, ${after/ /-} after"
+      awk -v b="$before" -v a="$after" 'BEGIN { split(b, x, " "); split(a, y, " ")
+        exit !(y[1] > x[1] + 5 && y[2] > x[2] + 5) }' ||
+        fail "holding Right did not move the cube right" ;&
+    escape)
       answer_prompt Return
       expected=1 how="Escape then Yes" ;;
     ends) how="its boxes" ;;

@@ -75,7 +75,7 @@ TEST(mesh_tool, corpus) {
             ++refused;
             const std::string start = "mesh_tool: " + path + ": ";
             EXPECT_TRUE(run.errors.rfind(start, 0) == 0 && ReadText(out) == "earlier output" &&
-                        !Exists(out + ".tmp"))
+                        !fs::exists(out + ".tmp"))
                 << "refused without its name, or the output was touched: " << run.errors;
             std::string reason = run.errors.substr(std::min(start.size(), run.errors.size()));
             ++reasons[reason.substr(0, reason.find(':'))];

@@ -29,13 +29,12 @@ std::string Stripped(const std::string& text) {
 }
 }  // namespace
 
-ToolRun RunTool(const std::vector<std::string>& command, int seconds, const std::string& folder) {
+ToolRun RunTool(const std::vector<std::string>& command, int seconds) {
     static int runs = 0;
     // Checks run side by side in one folder: the process id keeps their captures apart.
     std::string capture = "run" + std::to_string(getpid()) + "_" + std::to_string(++runs);
     capture = fs::absolute(capture).string();
-    std::string line = folder.empty() ? "" : "cd " + Quoted(folder) + " && ";
-    line += "timeout -k 5 " + std::to_string(seconds);
+    std::string line = "timeout -k 5 " + std::to_string(seconds);
     for (const std::string& word : command) line += " " + Quoted(word);
     line += " >" + Quoted(capture + ".out") + " 2>" + Quoted(capture + ".err");
     int status = std::system(line.c_str());
@@ -98,8 +97,6 @@ void WriteText(const std::string& path, const std::string& text) {
     WriteBytes(path, std::vector<uint8_t>(text.begin(), text.end()));
 }
 
-bool Exists(const std::string& path) { return fs::exists(path); }
-
 std::vector<uint8_t> FromHex(const std::string& hex) {
     std::string digits;
     for (char c : hex)
@@ -132,7 +129,7 @@ void ExpectRefusals(const std::string& tool, const std::string& folder, const ch
         if (earlier)
             EXPECT_EQ(ReadText(output), kEarlier) << "the output was touched";
         else
-            EXPECT_FALSE(Exists(output)) << "an output file was written";
-        EXPECT_FALSE(Exists(output + ".tmp")) << "a temporary file was left";
+            EXPECT_FALSE(fs::exists(output)) << "an output file was written";
+        EXPECT_FALSE(fs::exists(output + ".tmp")) << "a temporary file was left";
     }
 }

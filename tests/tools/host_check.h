@@ -12,9 +12,8 @@ struct ToolRun {
     std::string errors;  // standard error, blanks at both ends stripped
 };
 
-// Runs `command` (a program and its arguments) in `folder` (or here), within `seconds`.
-ToolRun RunTool(const std::vector<std::string>& command, int seconds = 60,
-            const std::string& folder = "");
+// Runs `command` (a program and its arguments) within `seconds`.
+ToolRun RunTool(const std::vector<std::string>& command, int seconds = 60);
 // The path of one of the asset tools built beside this program.
 std::string Tool(const std::string& name);
 std::string SourcePath(const std::string& relative);
@@ -34,7 +33,6 @@ std::vector<uint8_t> ReadBytes(const std::string& path);
 std::string ReadText(const std::string& path);
 void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes);
 void WriteText(const std::string& path, const std::string& text);
-bool Exists(const std::string& path);
 // The bytes that hex digits spell, blanks ignored.
 std::vector<uint8_t> FromHex(const std::string& hex);
 bool Matches(const std::string& text, const std::string& pattern);

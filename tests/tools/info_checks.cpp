@@ -41,13 +41,15 @@ TEST(mesh_tool, info) {
     const std::string data = Setting("MIRELTH_BUILD_DIR") + "/data/";
     const std::string cube = data + "cube.mesh.bin", plane = data + "plane.mesh.bin";
     const std::string work = Scratch("mesh_info") + "/";
-    // The camera at (0, 0, -10) sees the cube's front face only; the floor faces it whole.
+    // The camera at (0, 0, -10) sees the cube's front face only, and the whole floor. The cube
+    // is closed although its faces have corners of their own; the floor is open.
     ExpectInfo("mesh_tool", cube, 0, "", {"24 vertices, 36 indices, 12 triangles",
-        "the counts need 728 bytes\n",
-        "bounds: x -1 to 1, y -1 to 1, z -1 to 1",
+        "the counts need 728 bytes\n", "bounds: x -1 to 1, y -1 to 1, z -1 to 1",
         "camera at \\(0, 0, -10\\): 2 triangles face it \\(clockwise, drawn\\), 10 face away",
+        "joined by shared corners: 1, closed: 1, closed and inside out [^:]*: 0\n",
         "every index is below the vertex count", "no indices left over", "the program loads this file"});
-    ExpectInfo("mesh_tool", plane, 0, "", {"4 vertices, 6 indices", ": 2 triangles face it.*, 0 face away"});
+    ExpectInfo("mesh_tool", plane, 0, "", {"4 vertices, 6 indices",
+        ": 2 triangles face it.*, 0 face away", "joined by shared corners: 1, closed: 0,"});
 
     ExpectInfo("mesh_tool", DamagedCopy(cube, work + "short.mesh.bin", 100), 1,
         "^mesh_tool: The mesh file .*/short.mesh.bin is damaged: it holds 100 bytes but its counts need 728$",
@@ -75,11 +77,7 @@ TEST(mesh_tool, info) {
     ExpectInfo("mesh_tool", work + "missing.mesh.bin", 1,
                "^mesh_tool: cannot open the mesh file .*/missing.mesh.bin$", {});
 
-    // Closed parts and their outsides: the cube is closed although its faces have corners of
-    // their own; the floor is open; a tetrahedron wound the wrong way round is inside out.
-    ExpectInfo("mesh_tool", cube, 0, "",
-               {"joined by shared corners: 1, closed: 1, closed and inside out [^:]*: 0\n"});
-    ExpectInfo("mesh_tool", plane, 0, "", {"joined by shared corners: 1, closed: 0,"});
+    // Of two closed tetrahedra, the one wound the wrong way round is inside out.
     std::string tetrahedra;
     for (const char* corner : {"0 0 0", "1 0 0", "0 1 0", "0 0 1", "5 0 0", "6 0 0", "5 1 0", "5 0 1"})
         tetrahedra += std::string("vertex ") + corner + " #FFFFFFFF 0 0\n";
