@@ -24,47 +24,12 @@ extern "C" {
 #include "lua.h"
 #include "lundump.h"
 }
-#include "material/chunk_check.h"
+#include "material/asset_state.h"
 
 namespace {
+// Far below the program's limits, so that a case that loops or grows ends quickly.
 constexpr size_t MemoryLimit = size_t{16} << 20;
-constexpr int InstructionsPerCount = 100;
-constexpr long CountBudget = 1000;  // a hundred thousand instructions per case
-
-struct Limits {
-    size_t used = 0;
-    long counts = CountBudget;
-};
-
-void* Allocate(void* data, void* block, size_t oldSize, size_t newSize) {
-    Limits& limits = *static_cast<Limits*>(data);
-    const size_t held = block != nullptr ? oldSize : 0;
-    if (newSize == 0) {
-        std::free(block);
-        limits.used -= held;
-        return nullptr;
-    }
-    if (newSize > held && newSize - held > MemoryLimit - limits.used) return nullptr;
-    void* moved = std::realloc(block, newSize);
-    if (moved != nullptr) limits.used = limits.used - held + newSize;
-    return moved;
-}
-
-// As the program's budget: an ordinary run error placed by luaL_where, which reads line info.
-void Count(lua_State* L, lua_Debug*) {
-    void* data = nullptr;
-    lua_getallocf(L, &data);
-    if (--static_cast<Limits*>(data)->counts > 0) return;
-    luaL_where(L, 0);
-    lua_pushliteral(L, "execution budget exceeded");
-    lua_concat(L, 2);
-    lua_error(L);
-}
-
-int Verify(lua_State* L) {
-    if (chunk_verify(L, 1, static_cast<const char*>(lua_touserdata(L, 2))) != LUA_OK) lua_error(L);
-    return 0;
-}
+constexpr long CountBudget = 100;  // a hundred thousand instructions per case
 
 // A value as text, tables to a few levels, so that two runs can be compared.
 void Describe(lua_State* L, int index, int depth, std::string* out) {
@@ -103,18 +68,11 @@ enum Outcome { Ran, RunError, Refused, RefusedByLundump, LoadError };
 
 // LoadAssetFile's steps, with the outcome and a description of what the chunk returned.
 Outcome Run(const std::string& path, std::string* what) {
-    Limits limits;
-    lua_State* L = lua_newstate(&Allocate, &limits);
-    lua_sethook(L, &Count, LUA_MASKCOUNT, InstructionsPerCount);
-    int binary = 0;
-    int status = chunk_checkfile(L, path.c_str(), &binary);
-    if (status == LUA_OK) status = luaL_loadfile(L, path.c_str());
-    if (status == LUA_OK && binary) {
-        lua_pushcfunction(L, &Verify);
-        lua_pushvalue(L, -2);
-        lua_pushlightuserdata(L, const_cast<char*>(path.c_str()));
-        status = lua_pcall(L, 2, 0, 0);
-    }
+    AssetStateLimits limits;
+    limits.byteLimit = MemoryLimit;
+    limits.countsLeft = CountBudget;
+    lua_State* L = OpenAssetState(&limits);
+    const int status = LoadCheckedChunk(L, path.c_str());
     Outcome outcome = Ran;
     if (status != LUA_OK) {
         *what = lua_tostring(L, -1);
