@@ -39,19 +39,20 @@ uint64_t NumberFromEnvironment(const char* name, uint64_t fallback) {
     uint64_t value = 0;
     return text != nullptr && ParseNumber(text, &value) ? value : fallback;
 }
+
+// From the environment, with small defaults for the ordinary test run:
+// MIRELTH_CAMPAIGN_SEED (1), MIRELTH_CAMPAIGN_SECONDS per family (8),
+// MIRELTH_CAMPAIGN_CASES per family (400), MIRELTH_CAMPAIGN_FIRST, the number of the first
+// case (0; to go on past a case that crashed).
+struct CampaignSettings {
+    uint64_t seed = NumberFromEnvironment("MIRELTH_CAMPAIGN_SEED", 1);
+    uint64_t seconds = NumberFromEnvironment("MIRELTH_CAMPAIGN_SECONDS", 8);
+    uint64_t cases = NumberFromEnvironment("MIRELTH_CAMPAIGN_CASES", 400);
+    uint64_t first = NumberFromEnvironment("MIRELTH_CAMPAIGN_FIRST", 0);
+};
 }  // namespace
 
 void NoteStep(const char* step) { runningStep = step; }
-
-CampaignSettings SettingsFromEnvironment() {
-    CampaignSettings settings;
-    settings.seed = NumberFromEnvironment("MIRELTH_CAMPAIGN_SEED", settings.seed);
-    settings.seconds = static_cast<double>(
-        NumberFromEnvironment("MIRELTH_CAMPAIGN_SECONDS", static_cast<uint64_t>(settings.seconds)));
-    settings.cases = NumberFromEnvironment("MIRELTH_CAMPAIGN_CASES", settings.cases);
-    settings.first = NumberFromEnvironment("MIRELTH_CAMPAIGN_FIRST", settings.first);
-    return settings;
-}
 
 void CampaignTest::SetUp() {
     DeviceTest::SetUp();
@@ -151,7 +152,7 @@ void CampaignTest::Judge(const Recipe& recipe, const CaseResult& result) {
 }
 
 void CampaignTest::RunCampaign(const char* family, Recipe (*make)(uint64_t, uint64_t)) {
-    const CampaignSettings settings = SettingsFromEnvironment();
+    const CampaignSettings settings;
     const auto start = std::chrono::steady_clock::now();
     const auto elapsed = [start] {
         return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();

@@ -1,6 +1,6 @@
 // The mutation campaign: the project's own files, damaged in every way the generators know,
 // through the real loaders on a real device. Each family is its own test so that they run
-// side by side; see campaign_test.h for the settings and the checks.
+// side by side; see campaign_test.cpp for the settings and campaign_test.h for the checks.
 #include <windows.h>
 
 #include <cstdlib>
@@ -68,7 +68,7 @@ TEST(MutationRecipe, TextReadsBackAsTheSameRecipe) {
     EXPECT_EQ(recipe.Bytes().size(), 46u);
 
     recipe.operations = {{Operation::Random, 16, 7}};
-    EXPECT_EQ(recipe.Bytes(), RandomBytes(16, 7));
+    EXPECT_EQ(recipe.Bytes(), Random(7).Bytes(16));
     EXPECT_FALSE(ParseRecipe("load mesh\nfrom data/cube.mesh.bin\ntruncate\n", &again, &whyNot));
     EXPECT_FALSE(ParseRecipe("load nothing\nfrom data/cube.mesh.bin\n", &again, &whyNot));
     EXPECT_FALSE(ParseRecipe("truncate 3\n", &again, &whyNot));

@@ -99,7 +99,7 @@ void Apply(const Operation& op, std::string& bytes) {
             }
             break;
         case Operation::Random:
-            bytes = RandomBytes(std::min(op.a, LargestFile), op.b);
+            bytes = Random(op.b).Bytes(static_cast<size_t>(std::min(op.a, LargestFile)));
             break;
         case Operation::Repeat:
             if (op.a < size) {
@@ -117,7 +117,6 @@ void Apply(const Operation& op, std::string& bytes) {
         }
     }
 }
-}  // namespace
 
 const char* LoaderName(Loader loader) {
     for (const auto& entry : LoaderNames) {
@@ -125,6 +124,7 @@ const char* LoaderName(Loader loader) {
     }
     return "?";
 }
+}  // namespace
 
 std::string Recipe::ToText() const {
     std::ostringstream out;
@@ -177,17 +177,17 @@ bool ParseRecipe(const std::string& text, Recipe* recipe, std::string* whyNot) {
     for (std::string line; std::getline(lines, line);) {
         ++number;
         if (!line.empty() && line.back() == '\r') line.pop_back();
-        const std::string where = "line " + std::to_string(number) + ": ";
+        const auto fail = [&](const std::string& why) {
+            *whyNot = "line " + std::to_string(number) + ": " + why;
+            return false;
+        };
         if (line.empty()) continue;
         if (line[0] == '#') {
             recipe->note += line.substr(line.size() > 1 && line[1] == ' ' ? 2 : 1) + "\n";
             continue;
         }
         if (line[0] == '|') {
-            if (!textLines) {
-                *whyNot = where + "text lines need \"from text\" before them";
-                return false;
-            }
+            if (!textLines) return fail("text lines need \"from text\" before them");
             recipe->text += (line.size() > 2 ? line.substr(2) : std::string()) + "\n";
             continue;
         }
@@ -204,10 +204,7 @@ bool ParseRecipe(const std::string& text, Recipe* recipe, std::string* whyNot) {
                     haveLoader = true;
                 }
             }
-            if (!haveLoader) {
-                *whyNot = where + "unknown loader \"" + name + "\"";
-                return false;
-            }
+            if (!haveLoader) return fail("unknown loader \"" + name + "\"");
             continue;
         }
         if (word == "from") {
@@ -218,35 +215,25 @@ bool ParseRecipe(const std::string& text, Recipe* recipe, std::string* whyNot) {
             haveFrom = !from.empty();
             continue;
         }
-        bool known = false;
-        for (const auto& entry : OperationNames) {
-            if (word != entry.name) continue;
-            known = true;
-            Operation op{entry.kind};
-            uint64_t* numbers[] = {&op.a, &op.b, &op.c};
-            for (int i = 0; i < entry.numbers; ++i) {
-                std::string value;
-                words >> value;
-                if (!ParseNumber(value, numbers[i])) {
-                    *whyNot = where + "\"" + word + "\" needs " + std::to_string(entry.numbers) +
-                              " numbers";
-                    return false;
-                }
+        const auto entry = std::find_if(std::begin(OperationNames), std::end(OperationNames),
+                                        [&word](const auto& known) { return word == known.name; });
+        if (entry == std::end(OperationNames)) return fail("unknown word \"" + word + "\"");
+        Operation op{entry->kind};
+        uint64_t* numbers[] = {&op.a, &op.b, &op.c};
+        for (int i = 0; i < entry->numbers; ++i) {
+            std::string value;
+            words >> value;
+            if (!ParseNumber(value, numbers[i])) {
+                return fail("\"" + word + "\" needs " + std::to_string(entry->numbers) +
+                            " numbers");
             }
-            if (entry.hex) {
-                std::string hex;
-                words >> hex;
-                if (!FromHex(hex, &op.bytes)) {
-                    *whyNot = where + "bad hex bytes \"" + hex + "\"";
-                    return false;
-                }
-            }
-            recipe->operations.push_back(op);
         }
-        if (!known) {
-            *whyNot = where + "unknown word \"" + word + "\"";
-            return false;
+        if (entry->hex) {
+            std::string hex;
+            words >> hex;
+            if (!FromHex(hex, &op.bytes)) return fail("bad hex bytes \"" + hex + "\"");
         }
+        recipe->operations.push_back(op);
     }
     if (!haveLoader || !haveFrom) {
         *whyNot = "a recipe needs a \"load\" and a \"from\" line";
@@ -266,8 +253,4 @@ std::string Random::Bytes(size_t length) {
     std::string bytes(length, '\0');
     for (char& byte : bytes) byte = static_cast<char>(Next() >> 56);
     return bytes;
-}
-
-std::string RandomBytes(uint64_t size, uint64_t seed) {
-    return Random(seed).Bytes(static_cast<size_t>(size));
 }
