@@ -1,9 +1,8 @@
 // The mutation campaign: the project's own files, damaged in every way the generators know,
 // through the real loaders on a real device. Each family is its own test so that they run
 // side by side; see campaign_test.cpp for the settings and campaign_test.h for the checks.
-#include <windows.h>
-
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -27,13 +26,10 @@ TEST_F(MutationCampaign, Regressions) {
                                    ? std::string(other) + "/"
                                    : MIRELTH_SOURCE_DIR "/tests/app/campaign/regressions/";
     std::vector<std::string> names;
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((folder + "*.txt").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            names.push_back(found.cFileName);
-        } while (FindNextFileA(search, &found));
-        FindClose(search);
+    std::error_code error;
+    for (std::filesystem::directory_iterator entry(folder, error), end; entry != end;
+         entry.increment(error)) {
+        if (entry->path().extension() == ".txt") names.push_back(entry->path().filename().string());
     }
     ASSERT_FALSE(names.empty()) << "no regression recipes in " << folder;
     for (const std::string& name : names) {

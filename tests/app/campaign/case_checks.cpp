@@ -10,8 +10,6 @@
 #include "support/shader_corpus.h"
 
 namespace {
-std::string BoxReport(const SeenMessageBox& box) { return "box " + box.caption + " | " + box.text; }
-
 // Boxes of the Direct3D failures after which a mesh keeps its file open until released.
 bool DirectXFailure(const SeenMessageBox& box) { return box.text.rfind("DirectX failed", 0) == 0; }
 
@@ -22,11 +20,12 @@ const DeviceProxy::Buffer* RecordOf(const DeviceProxy& proxy, const void* buffer
     return nullptr;
 }
 
-// Every box an asset loader shows is an error or warning owned by the rendering window,
-// with one OK button.
-void CheckBoxes(const std::vector<SeenMessageBox>& boxes, HWND window,
-                std::vector<std::string>& problems) {
+// Reports the boxes. Every box an asset loader shows is an error or warning owned by the
+// rendering window, with one OK button.
+void TakeBoxes(const std::vector<SeenMessageBox>& boxes, HWND window, CaseResult& result) {
+    std::vector<std::string>& problems = result.problems;
     for (const SeenMessageBox& box : boxes) {
+        result.reports.push_back("box " + box.caption + " | " + box.text);
         if (box.owner != window) problems.push_back("a box not owned by the window: " + box.caption);
         if (box.icon != MB_ICONERROR && box.icon != MB_ICONWARNING) {
             problems.push_back(std::string("a box with the ") + IconName(box.icon) + " icon");
@@ -57,8 +56,7 @@ CaseResult CampaignTest::RunMesh(const std::string& path, const std::string& byt
         NoteStep("Mesh::Load");
         if (!mesh.Load(path.c_str())) problems.push_back("Load returned false");
         const std::vector<SeenMessageBox> boxes = boxes_.Boxes();
-        for (const SeenMessageBox& box : boxes) result.reports.push_back(BoxReport(box));
-        CheckBoxes(boxes, Window(), problems);
+        TakeBoxes(boxes, Window(), result);
         if (!errors_.Text().empty()) problems.push_back("a mesh wrote to standard error");
 
         const DeviceProxy::Buffer* vertices = RecordOf(*proxy.Get(), mesh.vertexBuffer);
@@ -136,8 +134,7 @@ CaseResult CampaignTest::RunMaterial(const std::string& materialPath, bool valid
         errors_.Clear();
         const bool succeeded = action();
         *boxes = boxes_.Boxes();
-        for (const SeenMessageBox& box : *boxes) result.reports.push_back(BoxReport(box));
-        CheckBoxes(*boxes, Window(), problems);
+        TakeBoxes(*boxes, Window(), result);
         const std::string written = errors_.Text();
         if (!written.empty()) result.reports.push_back("stderr " + written);
         return std::make_pair(succeeded, written);

@@ -38,8 +38,7 @@ const uint32_t HostileLiterals[] = {0x0000FFFE, 0x0001FFFE, 0x7FFFFFFE, 0x3F80FF
 std::vector<uint32_t> Definition(int form, bool vertex, const uint32_t literals[4]) {
     switch (form) {
         case 0:
-            return {0x05000051,  vertex ? 0xA00F00FFu : 0xA00F001Fu,
-                    literals[0], literals[1],
+            return {0x05000051, vertex ? 0xA00F00FFu : 0xA00F001Fu, literals[0], literals[1],
                     literals[2], literals[3]};
         case 1:
             return {0x05000030, 0xF00F000F, literals[0], literals[1], literals[2], literals[3]};

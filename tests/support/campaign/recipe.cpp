@@ -9,14 +9,9 @@
 #include "support/temp_folder.h"
 
 namespace {
-const struct {
-    Loader loader;
-    const char* name;
-} LoaderNames[] = {{Loader::Mesh, "mesh"},
-                   {Loader::Material, "material"},
-                   {Loader::VertexShader, "vertex-shader"},
-                   {Loader::FragmentShader, "fragment-shader"},
-                   {Loader::Texture, "texture"}};
+// In the order of Loader.
+const char* const LoaderNames[] = {"mesh", "material", "vertex-shader", "fragment-shader",
+                                   "texture"};
 
 const struct {
     Operation::Kind kind;
@@ -117,20 +112,13 @@ void Apply(const Operation& op, std::string& bytes) {
         }
     }
 }
-
-const char* LoaderName(Loader loader) {
-    for (const auto& entry : LoaderNames) {
-        if (entry.loader == loader) return entry.name;
-    }
-    return "?";
-}
 }  // namespace
 
 std::string Recipe::ToText() const {
     std::ostringstream out;
     std::istringstream noteLines(note);
     for (std::string line; std::getline(noteLines, line);) out << "# " << line << "\n";
-    out << "load " << LoaderName(loader) << "\n";
+    out << "load " << LoaderNames[static_cast<int>(loader)] << "\n";
     if (from.empty()) {
         out << "from text\n";
         std::istringstream lines(text);
@@ -198,9 +186,9 @@ bool ParseRecipe(const std::string& text, Recipe* recipe, std::string* whyNot) {
             std::string name;
             words >> name;
             haveLoader = false;
-            for (const auto& entry : LoaderNames) {
-                if (name == entry.name) {
-                    recipe->loader = entry.loader;
+            for (size_t i = 0; i < std::size(LoaderNames); ++i) {
+                if (name == LoaderNames[i]) {
+                    recipe->loader = static_cast<Loader>(i);
                     haveLoader = true;
                 }
             }
