@@ -10,7 +10,6 @@
 #include "app/application.h"
 #include "app/main_window.h"
 #include "support/direct3d_seam.h"
-#include "graphics/graphics.h"
 #include "support/program_test.h"
 #include "support/import_hook.h"
 

@@ -84,10 +84,20 @@ CaseResult CampaignTest::RunCase(const Recipe& recipe) {
     const std::string bytes = recipe.Bytes();
     // Bytes that are exactly a shipped file of the kind being loaded must load cleanly.
     const auto same = [&bytes](const char* file) { return bytes == DataFile(file); };
+    // The device's references are back where they were once the object is released.
+    const ULONG before = DeviceReferences();
+    const auto checked = [this, before](CaseResult result) {
+        const ULONG after = DeviceReferences();
+        if (after != before) {
+            result.problems.push_back("device references went from " + std::to_string(before) +
+                                      " to " + std::to_string(after));
+        }
+        return result;
+    };
     switch (recipe.loader) {
         case Loader::Mesh: {
             const bool valid = same("data/cube.mesh.bin") || same("data/plane.mesh.bin");
-            return RunMesh(folder_.Write("case.mesh.bin", bytes), bytes, valid);
+            return checked(RunMesh(folder_.Write("case.mesh.bin", bytes), bytes, valid));
         }
         case Loader::Material: {
             bool valid = same("data/material1.material") || same("data/material2.material");
@@ -95,7 +105,7 @@ CaseResult CampaignTest::RunCase(const Recipe& recipe) {
                 valid = valid || bytes == CompiledDataFile("data/material1.material", strip) ||
                         bytes == CompiledDataFile("data/material2.material", strip);
             }
-            return RunMaterial(folder_.Write("case.material", bytes), valid);
+            return checked(RunMaterial(folder_.Write("case.material", bytes), valid));
         }
         case Loader::VertexShader:
         case Loader::FragmentShader: {
@@ -108,7 +118,7 @@ CaseResult CampaignTest::RunCase(const Recipe& recipe) {
                               same("data/cube_fragment.shader")) ||
                 recipe.note.find(WellFormed) != std::string::npos;
             const char* slot = vertex ? "shaders.vertexShader" : "shaders.fragmentShader";
-            CaseResult result = RunMaterial(MaterialNaming(slot, shader), valid);
+            CaseResult result = checked(RunMaterial(MaterialNaming(slot, shader), valid));
             // The reader itself takes any file whole.
             NoteStep("ReadShaderFile");
             void* read = nullptr;
@@ -125,8 +135,8 @@ CaseResult CampaignTest::RunCase(const Recipe& recipe) {
         case Loader::Texture: {
             const std::string texture = folder_.Write("case.texture", bytes);
             // A texture that fails to load is silent by design, so any outcome is clean.
-            return RunMaterial(MaterialNaming("texture", texture),
-                               same("data/checker.dds") || same("data/checker.bmp"));
+            return checked(RunMaterial(MaterialNaming("texture", texture),
+                                       same("data/checker.dds") || same("data/checker.bmp")));
         }
     }
     return {};
