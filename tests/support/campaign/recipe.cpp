@@ -13,6 +13,7 @@ namespace {
 const char* const LoaderNames[] = {"mesh", "material", "vertex-shader", "fragment-shader",
                                    "texture"};
 
+// In the order of Operation::Kind.
 const struct {
     Operation::Kind kind;
     const char* name;
@@ -127,20 +128,15 @@ std::string Recipe::ToText() const {
         out << "from " << from << "\n";
     }
     for (const Operation& op : operations) {
-        for (const auto& entry : OperationNames) {
-            if (entry.kind != op.kind) continue;
-            out << entry.name;
-            const uint64_t numbers[] = {op.a, op.b, op.c};
-            for (int i = 0; i < entry.numbers; ++i) {
-                const bool value = (op.kind == Operation::Set32 || op.kind == Operation::Set8) && i == 1;
-                char number[32];
-                std::snprintf(number, sizeof number, value ? " 0x%llx" : " %llu",
-                              static_cast<unsigned long long>(numbers[i]));
-                out << number;
-            }
-            if (entry.hex) out << " " << Hex(op.bytes);
-            out << "\n";
+        const auto& entry = OperationNames[op.kind];
+        out << entry.name;
+        const uint64_t numbers[] = {op.a, op.b, op.c};
+        for (int i = 0; i < entry.numbers; ++i) {
+            const bool value = (op.kind == Operation::Set32 || op.kind == Operation::Set8) && i == 1;
+            out << (value ? " 0x" : " ") << (value ? std::hex : std::dec) << numbers[i] << std::dec;
         }
+        if (entry.hex) out << " " << Hex(op.bytes);
+        out << "\n";
     }
     return out.str();
 }
