@@ -90,7 +90,5 @@ TEST_P(LateReportTest, StaysOpenUntilAnsweredAndTheQuitIsKept) {
 }
 
 INSTANTIATE_TEST_SUITE_P(AfterTheWindow, LateReportTest, ::testing::ValuesIn(LatePaths),
-                         [](const ::testing::TestParamInfo<LatePath>& info) {
-                             return std::string(info.param.name);
-                         });
+                         ::testing::PrintToStringParamName());
 }  // namespace

@@ -147,18 +147,14 @@ void CampaignTest::Judge(const Recipe& recipe, const CaseResult& result) {
     for (const std::string& report : result.reports) ++reportCounts_[NormalizeReport(report)];
     if (result.problems.empty()) return;
     ++casesFailed_;
-    std::string problems;
-    for (const std::string& problem : result.problems) problems += "  - " + problem + "\n";
-    std::string reports;
-    for (const std::string& report : result.reports) reports += "  " + report.substr(0, 300) + "\n";
     // The first failures in full; after that the count says enough.
-    if (casesFailed_ <= 10) {
-        ADD_FAILURE() << "case with problems:\n"
-                      << problems << "reports:\n"
-                      << reports
-                      << "recipe (keep it as tests/app/campaign/regressions/NAME.txt):\n"
-                      << recipe.ToText();
-    }
+    if (casesFailed_ > 10) return;
+    std::string text = "case with problems:\n";
+    for (const std::string& problem : result.problems) text += "  - " + problem + "\n";
+    text += "reports:\n";
+    for (const std::string& report : result.reports) text += "  " + report.substr(0, 300) + "\n";
+    ADD_FAILURE() << text << "recipe (keep it as tests/app/campaign/regressions/NAME.txt):\n"
+                  << recipe.ToText();
 }
 
 void CampaignTest::RunCampaign(const char* family, Recipe (*make)(uint64_t, uint64_t)) {

@@ -27,18 +27,11 @@ const std::string& CompiledDataFile(const std::string& path, bool strip) {
 }
 
 Recipe Make(Loader loader, const std::string& from, std::vector<Operation> operations) {
-    Recipe recipe;
-    recipe.loader = loader;
-    recipe.from = from;
-    recipe.operations = std::move(operations);
-    return recipe;
+    return Recipe{loader, from, std::string(), std::move(operations), std::string()};
 }
 
 Recipe MakeText(Loader loader, const std::string& text) {
-    Recipe recipe;
-    recipe.loader = loader;
-    recipe.text = text;
-    return recipe;
+    return Recipe{loader, std::string(), text, {}, std::string()};
 }
 
 void AddCuts(std::vector<Recipe>& fixed, Loader loader, const std::string& from, uint64_t first,
