@@ -47,9 +47,7 @@ TEST_F(MutationCampaign, Regressions) {
 
 // A recipe written out reads back as the same recipe, so that kept cases replay exactly.
 TEST(MutationRecipe, TextReadsBackAsTheSameRecipe) {
-    Recipe recipe;
-    recipe.loader = Loader::FragmentShader;
-    recipe.text = "return {\n  texture = 'x',\n}\n";
+    Recipe recipe = MakeText(Loader::FragmentShader, "return {\n  texture = 'x',\n}\n");
     recipe.note = "made by hand";
     const Operation insert{Operation::Insert, 3, std::string("\0\xff{", 3)};
     recipe.operations = {{Operation::Truncate, 9},      {Operation::Flip, 2, 7},
