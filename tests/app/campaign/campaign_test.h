@@ -21,6 +21,10 @@ void NoteStep(const char* step);
 struct CaseResult {
     std::vector<std::string> reports;   // each box as "caption | text", and standard error
     std::vector<std::string> problems;  // what was wrong; none when the case passed
+
+    void ProblemIf(bool wrong, const std::string& what) {
+        if (wrong) problems.push_back(what);
+    }
 };
 
 class CampaignTest : public DeviceTest {

@@ -23,15 +23,13 @@ const DeviceProxy::Buffer* RecordOf(const DeviceProxy& proxy, const void* buffer
 // Reports the boxes. Every box an asset loader shows is an error or warning owned by the
 // rendering window, with one OK button.
 void TakeBoxes(const std::vector<SeenMessageBox>& boxes, HWND window, CaseResult& result) {
-    std::vector<std::string>& problems = result.problems;
     for (const SeenMessageBox& box : boxes) {
         result.reports.push_back("box " + box.caption + " | " + box.text);
-        if (box.owner != window) problems.push_back("a box not owned by the window: " + box.caption);
-        if (box.icon != MB_ICONERROR && box.icon != MB_ICONWARNING) {
-            problems.push_back(std::string("a box with the ") + IconName(box.icon) + " icon");
-        }
-        if (box.buttons != MB_OK) problems.push_back("a box with more than an OK button");
-        if (box.text.empty() || box.caption.empty()) problems.push_back("a box without text");
+        result.ProblemIf(box.owner != window, "a box not owned by the window: " + box.caption);
+        result.ProblemIf(box.icon != MB_ICONERROR && box.icon != MB_ICONWARNING,
+                         std::string("a box with the ") + IconName(box.icon) + " icon");
+        result.ProblemIf(box.buttons != MB_OK, "a box with more than an OK button");
+        result.ProblemIf(box.text.empty() || box.caption.empty(), "a box without text");
     }
 }
 }  // namespace
@@ -44,14 +42,15 @@ CaseResult CampaignTest::RunMesh(const std::string& path, const std::string& byt
     ScopedDeviceProxy proxy;
     Mesh mesh;
     NoteStep("Mesh::Load");
-    if (!mesh.Load(path.c_str())) problems.push_back("Load returned false");
+    result.ProblemIf(!mesh.Load(path.c_str()), "Load returned false");
     const std::vector<SeenMessageBox> boxes = boxes_.Boxes();
     TakeBoxes(boxes, Window(), result);
-    if (!errors_.Text().empty()) problems.push_back("a mesh wrote to standard error");
+    result.ProblemIf(!errors_.Text().empty(), "a mesh wrote to standard error");
 
     const DeviceProxy::Buffer* vertices = RecordOf(*proxy.Get(), mesh.vertexBuffer);
     const DeviceProxy::Buffer* indices = RecordOf(*proxy.Get(), mesh.indexBuffer);
-    if (mesh.primitiveCount != mesh.indexCount / 3) problems.push_back("primitiveCount is not indexCount / 3");
+    result.ProblemIf(mesh.primitiveCount != mesh.indexCount / 3,
+                     "primitiveCount is not indexCount / 3");
     if (mesh.vertexBuffer != nullptr &&
         (vertices == nullptr || vertices->length != uint64_t{mesh.vertexCount} * 24)) {
         problems.push_back("the vertex buffer's size does not match vertexCount");
@@ -60,11 +59,11 @@ CaseResult CampaignTest::RunMesh(const std::string& path, const std::string& byt
         (indices == nullptr || indices->length != uint64_t{mesh.primitiveCount} * 12)) {
         problems.push_back("the index buffer's size does not match primitiveCount");
     }
-    if (proxy->LiveBuffers() != (mesh.vertexBuffer ? 1u : 0u) + (mesh.indexBuffer ? 1u : 0u)) {
-        problems.push_back("a buffer lives that the mesh does not hold");
-    }
+    result.ProblemIf(
+        proxy->LiveBuffers() != (mesh.vertexBuffer ? 1u : 0u) + (mesh.indexBuffer ? 1u : 0u),
+        "a buffer lives that the mesh does not hold");
     const bool keptOpen = std::any_of(boxes.begin(), boxes.end(), DirectXFailure);
-    if (mesh.fileStream.is_open() && !keptOpen) problems.push_back("the file was left open");
+    result.ProblemIf(mesh.fileStream.is_open() && !keptOpen, "the file was left open");
 
     NoteStep("Mesh::Draw");
     proxy->BeginScene();
@@ -77,8 +76,9 @@ CaseResult CampaignTest::RunMesh(const std::string& path, const std::string& byt
         // Drawn means loaded: the file really holds what its header says, byte for byte.
         const uint64_t v = TokenAt(bytes, 0), i = TokenAt(bytes, 1);
         const uint64_t triangleBytes = i / 3 * 12;
-        if (!boxes.empty()) problems.push_back("a mesh was drawn after a box said it failed");
-        if (mesh.vertexCount != v || mesh.indexCount != i) problems.push_back("counts differ from the header");
+        result.ProblemIf(!boxes.empty(), "a mesh was drawn after a box said it failed");
+        result.ProblemIf(mesh.vertexCount != v || mesh.indexCount != i,
+                         "counts differ from the header");
         if (8 + 24 * v + 4 * i > bytes.size()) {
             problems.push_back("drawn from a file shorter than its counts need");
         } else if (vertices == nullptr || indices == nullptr ||
@@ -101,14 +101,15 @@ CaseResult CampaignTest::RunMesh(const std::string& path, const std::string& byt
     } else if (boxes.empty()) {
         problems.push_back("the mesh cannot be drawn, and nothing said so");
     }
-    if (valid && (!drawn || !boxes.empty())) problems.push_back("a shipped mesh did not load cleanly");
+    result.ProblemIf(valid && (!drawn || !boxes.empty()), "a shipped mesh did not load cleanly");
 
     NoteStep("Mesh::Release");
     mesh.Release();
-    if (mesh.vertexBuffer || mesh.indexBuffer || mesh.vertexDeclaration || mesh.fileStream.is_open()) {
+    if (mesh.vertexBuffer || mesh.indexBuffer || mesh.vertexDeclaration ||
+        mesh.fileStream.is_open()) {
         problems.push_back("Release left something behind");
     }
-    if (proxy->LiveBuffers() != 0) problems.push_back("a buffer outlived the mesh");
+    result.ProblemIf(proxy->LiveBuffers() != 0, "a buffer outlived the mesh");
     return result;
 }
 
@@ -131,19 +132,20 @@ CaseResult CampaignTest::RunMaterial(const std::string& materialPath, bool valid
     std::vector<SeenMessageBox> loadBoxes, fragmentBoxes, vertexBoxes;
     const auto [loaded, loadErrors] =
         step("Material::Load", [&] { return material.Load(materialPath.c_str()); }, &loadBoxes);
-    if (OpenAssetFileStates() != 0) problems.push_back("a Lua state was left open");
-    if (!loaded && loadErrors.empty()) problems.push_back("Load failed without a line on standard error");
-    if (loaded && !loadErrors.empty()) problems.push_back("Load succeeded but wrote to standard error");
+    result.ProblemIf(OpenAssetFileStates() != 0, "a Lua state was left open");
+    result.ProblemIf(!loaded && loadErrors.empty(), "Load failed without a line on standard error");
+    result.ProblemIf(loaded && !loadErrors.empty(), "Load succeeded but wrote to standard error");
     for (const SeenMessageBox& box : loadBoxes) {
-        if (box.caption != "No ColorModifier") problems.push_back("Load showed a box: " + box.caption);
+        result.ProblemIf(box.caption != "No ColorModifier", "Load showed a box: " + box.caption);
     }
-    if (loadBoxes.size() > 1) problems.push_back("Load showed more than one box");
-    if (!loaded && !loadBoxes.empty()) problems.push_back("Load warned and then failed");
+    result.ProblemIf(loadBoxes.size() > 1, "Load showed more than one box");
+    result.ProblemIf(!loaded && !loadBoxes.empty(), "Load warned and then failed");
 
-    const auto [fragment, fragmentErrors] =
-        step("Material::LoadFragmentShader", [&] { return material.LoadFragmentShader(); }, &fragmentBoxes);
-    const auto [vertex, vertexErrors] =
-        step("Material::LoadVertexShader", [&] { return material.LoadVertexShader(); }, &vertexBoxes);
+    const auto [fragment, fragmentErrors] = step(
+        "Material::LoadFragmentShader", [&] { return material.LoadFragmentShader(); },
+        &fragmentBoxes);
+    const auto [vertex, vertexErrors] = step(
+        "Material::LoadVertexShader", [&] { return material.LoadVertexShader(); }, &vertexBoxes);
     const struct {
         const char* name;
         bool succeeded;
@@ -157,14 +159,14 @@ CaseResult CampaignTest::RunMaterial(const std::string& materialPath, bool valid
                     "No Vertex Shader"}};
     for (const auto& shader : shaders) {
         const std::string name = shader.name;
-        if (!shader.written.empty()) problems.push_back(name + " wrote to standard error");
-        if (!shader.succeeded && shader.boxes.empty()) problems.push_back(name + " failed without a box");
-        if (shader.succeeded && !shader.boxes.empty()) problems.push_back(name + " showed a box and succeeded");
-        if (shader.succeeded != (shader.shader != nullptr)) {
-            problems.push_back(name + "'s result disagrees with its shader");
-        }
+        result.ProblemIf(!shader.written.empty(), name + " wrote to standard error");
+        result.ProblemIf(!shader.succeeded && shader.boxes.empty(), name + " failed without a box");
+        result.ProblemIf(shader.succeeded && !shader.boxes.empty(),
+                         name + " showed a box and succeeded");
+        result.ProblemIf(shader.succeeded != (shader.shader != nullptr),
+                         name + "'s result disagrees with its shader");
         for (const SeenMessageBox& box : shader.boxes) {
-            if (box.caption != shader.caption) problems.push_back(name + " showed " + box.caption);
+            result.ProblemIf(box.caption != shader.caption, name + " showed " + box.caption);
         }
     }
     // Handles come from the constant tables and must be found in them.
@@ -181,13 +183,11 @@ CaseResult CampaignTest::RunMaterial(const std::string& materialPath, bool valid
         !known(material.vertexConstantTable, material.modelToWorldHandle)) {
         problems.push_back("a handle that its constant table does not know");
     }
-    if (material.samplerIndex != 0 && material.fragmentConstantTable == nullptr) {
-        problems.push_back("a sampler index without a constant table");
-    }
-    if (valid && !(loaded && fragment && vertex && result.reports.empty())) {
-        problems.push_back("a shipped file did not load cleanly");
-    }
-    if (valid && material.texture == nullptr) problems.push_back("the shipped texture did not load");
+    result.ProblemIf(material.samplerIndex != 0 && material.fragmentConstantTable == nullptr,
+                     "a sampler index without a constant table");
+    result.ProblemIf(valid && !(loaded && fragment && vertex && result.reports.empty()),
+                     "a shipped file did not load cleanly");
+    result.ProblemIf(valid && material.texture == nullptr, "the shipped texture did not load");
     if (valid && !(material.colorModifierHandle && material.worldToViewHandle &&
                    material.viewToScreenHandle && material.modelToWorldHandle)) {
         problems.push_back("a constant of the shipped tables was not found");

@@ -132,7 +132,8 @@ std::string Recipe::ToText() const {
         out << entry.name;
         const uint64_t numbers[] = {op.a, op.b, op.c};
         for (int i = 0; i < entry.numbers; ++i) {
-            const bool value = (op.kind == Operation::Set32 || op.kind == Operation::Set8) && i == 1;
+            const bool value =
+                (op.kind == Operation::Set32 || op.kind == Operation::Set8) && i == 1;
             out << (value ? " 0x" : " ") << (value ? std::hex : std::dec) << numbers[i] << std::dec;
         }
         if (entry.hex) out << " " << Hex(op.bytes);
