@@ -88,10 +88,8 @@ CaseResult CampaignTest::RunCase(const Recipe& recipe) {
     const ULONG before = DeviceReferences();
     const auto checked = [this, before](CaseResult result) {
         const ULONG after = DeviceReferences();
-        if (after != before) {
-            result.problems.push_back("device references went from " + std::to_string(before) +
-                                      " to " + std::to_string(after));
-        }
+        const std::string change = std::to_string(before) + " to " + std::to_string(after);
+        result.ProblemIf(after != before, "device references went from " + change);
         return result;
     };
     switch (recipe.loader) {
