@@ -23,7 +23,7 @@ std::vector<Recipe> FixedMeshCases() {
         for (uint64_t field : {0, 4}) AddSets(fixed, Loader::Mesh, mesh, field, AwkwardCounts(bytes));
         // The first and the last index, pointing at the edge of the vertices and past it.
         const uint32_t v = TokenAt(bytes, 0);
-        for (uint64_t index : {uint64_t{8} + 24 * v, bytes.size() - 4}) {
+        for (uint64_t index : {uint64_t{8} + 24 * v, uint64_t{bytes.size() - 4}}) {
             AddSets(fixed, Loader::Mesh, mesh, index, {v - 1, v, v + 1, 0x7FFFFFFFu, 0xFFFFFFFFu});
         }
         // Both counts at once: nothing at all, and a header that claims the file is empty.
