@@ -10,7 +10,6 @@
 #include "app/application.h"
 #include "app/main_window.h"
 #include "support/direct3d_seam.h"
-#include "graphics/graphics.h"
 #include "support/program_test.h"
 #include "support/import_hook.h"
 
@@ -91,7 +90,5 @@ TEST_P(LateReportTest, StaysOpenUntilAnsweredAndTheQuitIsKept) {
 }
 
 INSTANTIATE_TEST_SUITE_P(AfterTheWindow, LateReportTest, ::testing::ValuesIn(LatePaths),
-                         [](const ::testing::TestParamInfo<LatePath>& info) {
-                             return std::string(info.param.name);
-                         });
+                         ::testing::PrintToStringParamName());
 }  // namespace

@@ -22,11 +22,12 @@ ExpectedBox ClassKeptBox() {
             nullptr};
 }
 
-// A handle that named a window once: DestroyWindow refuses it.
-HWND StaleWindowHandle() {
+// A handle that named a window once, made the main window: DestroyWindow refuses it.
+HWND StaleMainWindow() {
     HWND window = CreateWindowExA(0, "STATIC", "gone", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
                                   GetModuleHandleA(nullptr), nullptr);
     DestroyWindow(window);
+    ApplicationState.mainWindow = window;
     return window;
 }
 
@@ -149,8 +150,7 @@ TEST_F(ShutdownTest, EscapeYesThenShutdownDestroysTheWindowAndReleasesEverything
 // handle that no longer names a window stands in for a window that cannot be destroyed.
 TEST_F(ShutdownTest, WindowThatCannotBeDestroyedLeavesGraphicsAlone) {
     CloseTheWindow();
-    const HWND stale = StaleWindowHandle();
-    ApplicationState.mainWindow = stale;
+    const HWND stale = StaleMainWindow();
     ExpectShutdownLeavesGraphics(0, {DestroyFailedBox(stale)}, false);
     EXPECT_EQ(ApplicationState.mainWindow, stale) << "left unchanged";
 }
@@ -158,8 +158,7 @@ TEST_F(ShutdownTest, WindowThatCannotBeDestroyedLeavesGraphicsAlone) {
 // Not reachable in the program itself either: the still-open main window keeps the class.
 TEST_F(ShutdownTest, WindowAndClassThatCannotGoLeaveGraphicsAlone) {
     EscapeAnsweredYes();
-    const HWND stale = StaleWindowHandle();
-    ApplicationState.mainWindow = stale;
+    const HWND stale = StaleMainWindow();
     ExpectShutdownLeavesGraphics(1, {DestroyFailedBox(stale), ClassKeptBox()}, true);
     DestroyWindow(window_);
 }

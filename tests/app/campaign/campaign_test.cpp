@@ -39,19 +39,20 @@ uint64_t NumberFromEnvironment(const char* name, uint64_t fallback) {
     uint64_t value = 0;
     return text != nullptr && ParseNumber(text, &value) ? value : fallback;
 }
+
+// From the environment, with small defaults for the ordinary test run:
+// MIRELTH_CAMPAIGN_SEED (1), MIRELTH_CAMPAIGN_SECONDS per family (8),
+// MIRELTH_CAMPAIGN_CASES per family (400), MIRELTH_CAMPAIGN_FIRST, the number of the first
+// case (0; to go on past a case that crashed).
+struct CampaignSettings {
+    uint64_t seed = NumberFromEnvironment("MIRELTH_CAMPAIGN_SEED", 1);
+    uint64_t seconds = NumberFromEnvironment("MIRELTH_CAMPAIGN_SECONDS", 8);
+    uint64_t cases = NumberFromEnvironment("MIRELTH_CAMPAIGN_CASES", 400);
+    uint64_t first = NumberFromEnvironment("MIRELTH_CAMPAIGN_FIRST", 0);
+};
 }  // namespace
 
 void NoteStep(const char* step) { runningStep = step; }
-
-CampaignSettings SettingsFromEnvironment() {
-    CampaignSettings settings;
-    settings.seed = NumberFromEnvironment("MIRELTH_CAMPAIGN_SEED", settings.seed);
-    settings.seconds = static_cast<double>(
-        NumberFromEnvironment("MIRELTH_CAMPAIGN_SECONDS", static_cast<uint64_t>(settings.seconds)));
-    settings.cases = NumberFromEnvironment("MIRELTH_CAMPAIGN_CASES", settings.cases);
-    settings.first = NumberFromEnvironment("MIRELTH_CAMPAIGN_FIRST", settings.first);
-    return settings;
-}
 
 void CampaignTest::SetUp() {
     DeviceTest::SetUp();
@@ -83,10 +84,18 @@ CaseResult CampaignTest::RunCase(const Recipe& recipe) {
     const std::string bytes = recipe.Bytes();
     // Bytes that are exactly a shipped file of the kind being loaded must load cleanly.
     const auto same = [&bytes](const char* file) { return bytes == DataFile(file); };
+    // The device's references are back where they were once the object is released.
+    const ULONG before = DeviceReferences();
+    const auto checked = [this, before](CaseResult result) {
+        const ULONG after = DeviceReferences();
+        const std::string change = std::to_string(before) + " to " + std::to_string(after);
+        result.ProblemIf(after != before, "device references went from " + change);
+        return result;
+    };
     switch (recipe.loader) {
         case Loader::Mesh: {
             const bool valid = same("data/cube.mesh.bin") || same("data/plane.mesh.bin");
-            return RunMesh(folder_.Write("case.mesh.bin", bytes), bytes, valid);
+            return checked(RunMesh(folder_.Write("case.mesh.bin", bytes), bytes, valid));
         }
         case Loader::Material: {
             bool valid = same("data/material1.material") || same("data/material2.material");
@@ -94,7 +103,7 @@ CaseResult CampaignTest::RunCase(const Recipe& recipe) {
                 valid = valid || bytes == CompiledDataFile("data/material1.material", strip) ||
                         bytes == CompiledDataFile("data/material2.material", strip);
             }
-            return RunMaterial(folder_.Write("case.material", bytes), valid);
+            return checked(RunMaterial(folder_.Write("case.material", bytes), valid));
         }
         case Loader::VertexShader:
         case Loader::FragmentShader: {
@@ -107,7 +116,7 @@ CaseResult CampaignTest::RunCase(const Recipe& recipe) {
                               same("data/cube_fragment.shader")) ||
                 recipe.note.find(WellFormed) != std::string::npos;
             const char* slot = vertex ? "shaders.vertexShader" : "shaders.fragmentShader";
-            CaseResult result = RunMaterial(MaterialNaming(slot, shader), valid);
+            CaseResult result = checked(RunMaterial(MaterialNaming(slot, shader), valid));
             // The reader itself takes any file whole.
             NoteStep("ReadShaderFile");
             void* read = nullptr;
@@ -124,8 +133,8 @@ CaseResult CampaignTest::RunCase(const Recipe& recipe) {
         case Loader::Texture: {
             const std::string texture = folder_.Write("case.texture", bytes);
             // A texture that fails to load is silent by design, so any outcome is clean.
-            return RunMaterial(MaterialNaming("texture", texture),
-                               same("data/checker.dds") || same("data/checker.bmp"));
+            return checked(RunMaterial(MaterialNaming("texture", texture),
+                                       same("data/checker.dds") || same("data/checker.bmp")));
         }
     }
     return {};
@@ -136,22 +145,18 @@ void CampaignTest::Judge(const Recipe& recipe, const CaseResult& result) {
     for (const std::string& report : result.reports) ++reportCounts_[NormalizeReport(report)];
     if (result.problems.empty()) return;
     ++casesFailed_;
-    std::string problems;
-    for (const std::string& problem : result.problems) problems += "  - " + problem + "\n";
-    std::string reports;
-    for (const std::string& report : result.reports) reports += "  " + report.substr(0, 300) + "\n";
     // The first failures in full; after that the count says enough.
-    if (casesFailed_ <= 10) {
-        ADD_FAILURE() << "case with problems:\n"
-                      << problems << "reports:\n"
-                      << reports
-                      << "recipe (keep it as tests/app/campaign/regressions/NAME.txt):\n"
-                      << recipe.ToText();
-    }
+    if (casesFailed_ > 10) return;
+    std::string text = "case with problems:\n";
+    for (const std::string& problem : result.problems) text += "  - " + problem + "\n";
+    text += "reports:\n";
+    for (const std::string& report : result.reports) text += "  " + report.substr(0, 300) + "\n";
+    ADD_FAILURE() << text << "recipe (keep it as tests/app/campaign/regressions/NAME.txt):\n"
+                  << recipe.ToText();
 }
 
 void CampaignTest::RunCampaign(const char* family, Recipe (*make)(uint64_t, uint64_t)) {
-    const CampaignSettings settings = SettingsFromEnvironment();
+    const CampaignSettings settings;
     const auto start = std::chrono::steady_clock::now();
     const auto elapsed = [start] {
         return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();

@@ -14,18 +14,6 @@
 #include "support/temp_folder.h"
 #include "support/test_device.h"
 
-// From the environment, with small defaults for the ordinary test run:
-// MIRELTH_CAMPAIGN_SEED (1), MIRELTH_CAMPAIGN_SECONDS per family (8),
-// MIRELTH_CAMPAIGN_CASES per family (400), MIRELTH_CAMPAIGN_FIRST, the number of the first
-// case (0; to go on past a case that crashed).
-struct CampaignSettings {
-    uint64_t seed = 1;
-    double seconds = 8;
-    uint64_t cases = 400;
-    uint64_t first = 0;
-};
-CampaignSettings SettingsFromEnvironment();
-
 // Names the step of the case now running ("Load", "Draw", ...), for the note written if
 // the process dies in it.
 void NoteStep(const char* step);
@@ -33,6 +21,10 @@ void NoteStep(const char* step);
 struct CaseResult {
     std::vector<std::string> reports;   // each box as "caption | text", and standard error
     std::vector<std::string> problems;  // what was wrong; none when the case passed
+
+    void ProblemIf(bool wrong, const std::string& what) {
+        if (wrong) problems.push_back(what);
+    }
 };
 
 class CampaignTest : public DeviceTest {
@@ -41,8 +33,9 @@ protected:
     void TearDown() override;
 
     CaseResult RunCase(const Recipe& recipe);
-    // Runs make(seed, 0), make(seed, 1), ... within the settings, fails the test once per
-    // case with problems (showing its recipe), and prints a summary of the reports seen.
+    // Runs make(seed, 0), make(seed, 1), ... within the settings that the environment gives
+    // (campaign_test.cpp), fails the test once per case with problems (showing its recipe),
+    // and prints a summary of the reports seen.
     void RunCampaign(const char* family, Recipe (*make)(uint64_t seed, uint64_t n));
     // Counts a case's reports and fails the test if it had problems.
     void Judge(const Recipe& recipe, const CaseResult& result);

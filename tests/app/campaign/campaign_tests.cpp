@@ -1,9 +1,8 @@
 // The mutation campaign: the project's own files, damaged in every way the generators know,
 // through the real loaders on a real device. Each family is its own test so that they run
-// side by side; see campaign_test.h for the settings and the checks.
-#include <windows.h>
-
+// side by side; see campaign_test.cpp for the settings and campaign_test.h for the checks.
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -27,13 +26,10 @@ TEST_F(MutationCampaign, Regressions) {
                                    ? std::string(other) + "/"
                                    : MIRELTH_SOURCE_DIR "/tests/app/campaign/regressions/";
     std::vector<std::string> names;
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((folder + "*.txt").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            names.push_back(found.cFileName);
-        } while (FindNextFileA(search, &found));
-        FindClose(search);
+    std::error_code error;
+    for (std::filesystem::directory_iterator entry(folder, error), end; entry != end;
+         entry.increment(error)) {
+        if (entry->path().extension() == ".txt") names.push_back(entry->path().filename().string());
     }
     ASSERT_FALSE(names.empty()) << "no regression recipes in " << folder;
     for (const std::string& name : names) {
@@ -51,9 +47,7 @@ TEST_F(MutationCampaign, Regressions) {
 
 // A recipe written out reads back as the same recipe, so that kept cases replay exactly.
 TEST(MutationRecipe, TextReadsBackAsTheSameRecipe) {
-    Recipe recipe;
-    recipe.loader = Loader::FragmentShader;
-    recipe.text = "return {\n  texture = 'x',\n}\n";
+    Recipe recipe = MakeText(Loader::FragmentShader, "return {\n  texture = 'x',\n}\n");
     recipe.note = "made by hand";
     const Operation insert{Operation::Insert, 3, std::string("\0\xff{", 3)};
     recipe.operations = {{Operation::Truncate, 9},      {Operation::Flip, 2, 7},
@@ -68,7 +62,7 @@ TEST(MutationRecipe, TextReadsBackAsTheSameRecipe) {
     EXPECT_EQ(recipe.Bytes().size(), 46u);
 
     recipe.operations = {{Operation::Random, 16, 7}};
-    EXPECT_EQ(recipe.Bytes(), RandomBytes(16, 7));
+    EXPECT_EQ(recipe.Bytes(), Random(7).Bytes(16));
     EXPECT_FALSE(ParseRecipe("load mesh\nfrom data/cube.mesh.bin\ntruncate\n", &again, &whyNot));
     EXPECT_FALSE(ParseRecipe("load nothing\nfrom data/cube.mesh.bin\n", &again, &whyNot));
     EXPECT_FALSE(ParseRecipe("truncate 3\n", &again, &whyNot));

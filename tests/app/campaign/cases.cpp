@@ -14,35 +14,24 @@ const size_t DataFileCount = sizeof DataFiles / sizeof DataFiles[0];
 
 const std::string& DataFile(const std::string& path) {
     static std::map<std::string, std::string> files;
-    auto found = files.find(path);
-    if (found == files.end()) found = files.emplace(path, ReadWholeFile(path)).first;
-    return found->second;
+    std::string& bytes = files[path];
+    if (bytes.empty()) bytes = ReadWholeFile(path);
+    return bytes;
 }
 
 const std::string& CompiledDataFile(const std::string& path, bool strip) {
     static std::map<std::string, std::string> files;
-    const std::string key = path + (strip ? " stripped" : "");
-    auto found = files.find(key);
-    if (found == files.end()) {
-        found = files.emplace(key, Make(Loader::Material, path, {{Operation::Compile, strip ? 1u : 0u}}).Bytes())
-                    .first;
-    }
-    return found->second;
+    std::string& bytes = files[path + (strip ? " stripped" : "")];
+    if (bytes.empty()) bytes = Make(Loader::Material, path, {{Operation::Compile, strip}}).Bytes();
+    return bytes;
 }
 
 Recipe Make(Loader loader, const std::string& from, std::vector<Operation> operations) {
-    Recipe recipe;
-    recipe.loader = loader;
-    recipe.from = from;
-    recipe.operations = std::move(operations);
-    return recipe;
+    return Recipe{loader, from, std::string(), std::move(operations), std::string()};
 }
 
 Recipe MakeText(Loader loader, const std::string& text) {
-    Recipe recipe;
-    recipe.loader = loader;
-    recipe.text = text;
-    return recipe;
+    return Recipe{loader, std::string(), text, {}, std::string()};
 }
 
 void AddCuts(std::vector<Recipe>& fixed, Loader loader, const std::string& from, uint64_t first,

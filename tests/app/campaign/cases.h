@@ -14,12 +14,7 @@ Recipe MeshCase(uint64_t seed, uint64_t n);
 Recipe MaterialCase(uint64_t seed, uint64_t n);
 Recipe ShaderCase(uint64_t seed, uint64_t n);
 
-// Precompiled materials, for the material family: the shipped ones as luac writes them, with
-// and without debug information (they must load cleanly), and damaged ones.
-std::vector<Recipe> PrecompiledMaterials();
-std::vector<Recipe> DamagedPrecompiledCases();
-Recipe RandomPrecompiled(Random& random);
-// A shipped material as luac writes it, made once.
+// A shipped material as luac writes it (as the material family's first cases do), made once.
 const std::string& CompiledDataFile(const std::string& path, bool strip);
 
 // Shared by the three families.
@@ -54,3 +49,11 @@ void AddSets(std::vector<Recipe>& fixed, Loader loader, const std::string& from,
 void AddOtherFiles(std::vector<Recipe>& fixed, Loader loader, const std::vector<std::string>& own);
 // A random 32-bit value from `awkward` most of the time, else any value.
 uint32_t AwkwardValue(Random& random, const std::vector<uint32_t>& awkward);
+// `recipe` with one to three more operations, each the one that `damage(recipe)` returns for
+// the recipe as it stands then.
+template <class Damage>
+Recipe Damaged(Recipe recipe, Random& random, Damage damage) {
+    const int steps = 1 + static_cast<int>(random.Below(3));
+    for (int step = 0; step < steps; ++step) recipe.operations.push_back(damage(recipe));
+    return recipe;
+}

@@ -1,5 +1,8 @@
 // Damaged material files: every Lua type at every key, deep nesting, long strings, run-time
-// errors, broken syntax, other kinds of file in their place, and damaged textures.
+// errors, broken syntax, other kinds of file in their place, and damaged textures. And the
+// shipped materials as luac writes them, with and without debug information, then truncated,
+// with bits flipped and with bytes and words (counts, string sizes, instructions) set to
+// awkward values.
 #include "cases.h"
 #include "material_text.h"
 
@@ -18,6 +21,49 @@ const std::vector<std::string>& AwkwardTokens() {
     return tokens;
 }
 
+// A shipped material precompiled (STRIP: without debug information), then damaged.
+Recipe Compiled(const char* material, bool strip, std::vector<Operation> damage = {}) {
+    damage.insert(damage.begin(), Operation{Operation::Compile, strip});
+    return Make(Loader::Material, material, std::move(damage));
+}
+
+void AddDamagedPrecompiled(std::vector<Recipe>& fixed) {
+    // Every header byte, and every word of the stripped cube material (its counts and
+    // instructions) at 0, all ones and the largest int.
+    const uint64_t size = Compiled(Materials[0], true).Bytes().size();
+    for (uint64_t at = 0; at < 18; ++at) {
+        fixed.push_back(Compiled(Materials[0], true, {{Operation::Flip, at, at % 8}}));
+    }
+    for (uint64_t at = 18; at + 4 <= size; at += 4) {
+        for (uint32_t value : {0u, 0xFFFFFFFFu, 0x7FFFFFFFu}) {
+            fixed.push_back(Compiled(Materials[0], true, {{Operation::Set32, at, value}}));
+        }
+    }
+    for (uint64_t length = 0; length < size; length += 3) {
+        fixed.push_back(Compiled(Materials[0], true, {{Operation::Truncate, length}}));
+    }
+}
+
+Recipe RandomPrecompiled(Random& random) {
+    const Recipe compiled = Compiled(Materials[random.Below(2)], random.OneIn(2));
+    const uint64_t size = compiled.Bytes().size();
+    const auto damage = [&random, size](const Recipe&) -> Operation {
+        const uint64_t at = random.Below(size);
+        switch (random.Below(4)) {
+            case 0:
+                return {Operation::Flip, at, random.Below(8)};
+            case 1:
+                return {Operation::Set8, at, AwkwardValue(random, {0, 1, 0x7F, 0x80, 0xFF}) & 0xFF};
+            case 2:
+                return {Operation::Set32, at & ~uint64_t{3},
+                        AwkwardValue(random, {0, 1, 0xFF, 0x100, 0xFFFFFFFF, 0x7FFFFFFF})};
+            default:
+                return {Operation::Truncate, at};
+        }
+    };
+    return Damaged(compiled, random, damage);
+}
+
 // The standard material with `value` at `slot` (no slot: unchanged), after `prelude`.
 Recipe WithSlot(const std::string& slot, const std::string& value,
                 const std::string& prelude = "") {
@@ -29,8 +75,7 @@ Recipe WithSlot(const std::string& slot, const std::string& value,
 
 // Damage to the texture the material names; the program checks its header and D3DX reads
 // it while the material loads.
-std::vector<Recipe> FixedTextureCases() {
-    std::vector<Recipe> fixed;
+void AddTextureCases(std::vector<Recipe>& fixed) {
     const struct {
         const char* file;
         std::vector<uint64_t> lengths;  // cuts, besides one byte short of the whole file
@@ -52,13 +97,15 @@ std::vector<Recipe> FixedTextureCases() {
                     {0u, 0xFFFFFFFFu, 0x7FFFFFFFu, 0x10000u, 0x4001u, 0xFE00u, 0x200000u});
         }
     }
-    return fixed;
 }
 
 std::vector<Recipe> FixedMaterialCases() {
     std::vector<Recipe> fixed;
     for (const char* material : Materials) fixed.push_back(Make(Loader::Material, material));
-    for (const Recipe& precompiled : PrecompiledMaterials()) fixed.push_back(precompiled);
+    // As luac writes them, with and without debug information: they must load cleanly.
+    for (const char* material : Materials) {
+        for (bool strip : {false, true}) fixed.push_back(Compiled(material, strip));
+    }
     for (const std::string& slot : MaterialSlots()) {
         fixed.push_back(WithSlot(slot, ""));
         for (const std::string& value : LuaValues()) {
@@ -81,11 +128,11 @@ std::vector<Recipe> FixedMaterialCases() {
         }
     }
     AddOtherFiles(fixed, Loader::Material, {Materials[0], Materials[1]});
-    for (const Recipe& texture : FixedTextureCases()) fixed.push_back(texture);
+    AddTextureCases(fixed);
     for (const char* material : Materials) {
         AddCuts(fixed, Loader::Material, material, 0, DataFile(material).size());
     }
-    for (const Recipe& precompiled : DamagedPrecompiledCases()) fixed.push_back(precompiled);
+    AddDamagedPrecompiled(fixed);
     // Files that never end or grow without bound: each costs its budget, so they come last.
     fixed.push_back(WithSlot("", "", "while true do end"));
     fixed.push_back(WithSlot("", "", "local t = {} while true do t[#t + 1] = {} end"));
@@ -93,39 +140,27 @@ std::vector<Recipe> FixedMaterialCases() {
 }
 
 Recipe RandomTextEdit(Random& random) {
-    Recipe recipe = Make(Loader::Material, Materials[random.Below(2)]);
-    const int steps = 1 + static_cast<int>(random.Below(3));
-    for (int step = 0; step < steps; ++step) {
-        const uint64_t size = recipe.Bytes().size();
-        const uint64_t at = random.Below(size + 1);
+    const auto damage = [&random](const Recipe& recipe) -> Operation {
+        const uint64_t at = random.Below(recipe.Bytes().size() + 1);
         switch (random.Below(6)) {
             case 0:
-                recipe.operations.push_back({Operation::Flip, at, random.Below(8)});
-                break;
+                return {Operation::Flip, at, random.Below(8)};
             case 1:
-                recipe.operations.push_back(
-                    {Operation::Set8, at,
-                     static_cast<unsigned char>(
-                         AwkwardCharacters[random.Below(sizeof AwkwardCharacters - 1)])});
-                break;
+                return {Operation::Set8, at,
+                        static_cast<unsigned char>(
+                            AwkwardCharacters[random.Below(sizeof AwkwardCharacters - 1)])};
             case 2:
-                recipe.operations.push_back({Operation::Delete, at, 1 + random.Below(12)});
-                break;
+                return {Operation::Delete, at, 1 + random.Below(12)};
             case 3:
-                recipe.operations.push_back(
-                    {Operation::Insert, at,
-                     AwkwardTokens()[static_cast<size_t>(random.Below(AwkwardTokens().size()))]});
-                break;
+                return {Operation::Insert, at,
+                        AwkwardTokens()[static_cast<size_t>(random.Below(AwkwardTokens().size()))]};
             case 4:
-                recipe.operations.push_back({Operation::Truncate, at});
-                break;
+                return {Operation::Truncate, at};
             default:
-                recipe.operations.push_back(
-                    {Operation::Repeat, at, 1 + random.Below(40), 1 + random.Below(3)});
-                break;
+                return {Operation::Repeat, at, 1 + random.Below(40), 1 + random.Below(3)};
         }
-    }
-    return recipe;
+    };
+    return Damaged(Make(Loader::Material, Materials[random.Below(2)]), random, damage);
 }
 
 Recipe RandomParts(Random& random) {
@@ -155,26 +190,20 @@ Recipe RandomParts(Random& random) {
 
 Recipe RandomTexture(Random& random) {
     const char* texture = Textures[random.Below(2)];
-    Recipe recipe = Make(Loader::Texture, texture);
     const uint64_t size = DataFile(texture).size();
     const uint64_t headerSize = texture == Textures[0] ? 128 : 54;
-    const int steps = 1 + static_cast<int>(random.Below(3));
-    for (int step = 0; step < steps; ++step) {
+    const auto damage = [&random, size, headerSize](const Recipe&) -> Operation {
         const uint64_t at = random.OneIn(4) ? random.Below(size) : random.Below(headerSize);
         switch (random.Below(3)) {
             case 0:
-                recipe.operations.push_back({Operation::Flip, at, random.Below(8)});
-                break;
+                return {Operation::Flip, at, random.Below(8)};
             case 1:
-                recipe.operations.push_back(
-                    {Operation::Set32, at, AwkwardValue(random, {0, 1, 0xFFFFFFFF, 0x7FFFFFFF})});
-                break;
+                return {Operation::Set32, at, AwkwardValue(random, {0, 1, 0xFFFFFFFF, 0x7FFFFFFF})};
             default:
-                recipe.operations.push_back({Operation::Truncate, random.Below(size)});
-                break;
+                return {Operation::Truncate, random.Below(size)};
         }
-    }
-    return recipe;
+    };
+    return Damaged(Make(Loader::Texture, texture), random, damage);
 }
 
 Recipe RandomMaterialCase(Random& random) {

@@ -47,24 +47,19 @@ void SetSlot(MaterialParts& parts, const std::string& slot, const std::string& v
 
 const std::vector<std::string>& LuaValues() {
     static const std::vector<std::string> values = {
-        // nil and booleans
         "nil", "true", "false",
-        // numbers
         "0", "1", "-1", "0.5", "5", "-0.0", "1e308", "-1e308", "1/0", "-1/0", "0/0", "2^53",
         "2^31", "-2^31", "1e-320", "0x7fffffff",
-        // strings
         "''", "'data/checker.dds'", "'data/standard_vertex.shader'",
         "'data/standard_fragment.shader'", "'data/cube.mesh.bin'", "'data/plane.mesh.bin'",
         "'data/material1.material'", "'data'", "'data/'", "'no such file'", "'NUL'", "'1'",
         "' 0.5 '", "'0x10'", "'1e400'", "'nan'", "'-inf'", "'1,2,3'", "'a<b>|c?*\"'",
         "'\\0'", "'data/checker.dds\\0junk'", "'\\255\\254\\128'", "'data/' .. path300",
         "long64k", "'data/' .. long64k", "long8m",
-        // tables
         "{}", "{ 1, 2, 3 }", "{ '1', '0.5', '0.25' }", "{ {} }", "{ 'data/checker.dds' }",
         "{ vertexShader = 'data/standard_vertex.shader' }", "{ g_colorModifier = { 1, 1, 1 } }",
         "{ [1] = 1, [3] = 3 }", "{ n = 0/0, [0/0 ~= 0/0] = true }", "selfTable",
         "{{{{{{{{{{{{{{{{{{{{{{{{{{{{{{{{}}}}}}}}}}}}}}}}}}}}}}}}}}}}}}}}",
-        // functions
         "function() end", "function() return 'data/checker.dds' end",
     };
     return values;

@@ -26,7 +26,6 @@ struct MaterialParts {
 // The places of a material file that a value can be put in, by name:
 // "texture", "shaders", "shaders.vertexShader", ..., "g_colorModifier[3]", "return".
 const std::vector<std::string>& MaterialSlots();
-// Puts `value` at `slot`.
 void SetSlot(MaterialParts& parts, const std::string& slot, const std::string& value);
 
 // Lua expressions of every type a material file can make without libraries (nil, boolean,

@@ -23,7 +23,7 @@ std::vector<Recipe> FixedMeshCases() {
         for (uint64_t field : {0, 4}) AddSets(fixed, Loader::Mesh, mesh, field, AwkwardCounts(bytes));
         // The first and the last index, pointing at the edge of the vertices and past it.
         const uint32_t v = TokenAt(bytes, 0);
-        for (uint64_t index : {uint64_t{8} + 24 * v, bytes.size() - 4}) {
+        for (uint64_t index : {uint64_t{8} + 24 * v, uint64_t{bytes.size() - 4}}) {
             AddSets(fixed, Loader::Mesh, mesh, index, {v - 1, v, v + 1, 0x7FFFFFFFu, 0xFFFFFFFFu});
         }
         // Both counts at once: nothing at all, and a header that claims the file is empty.
@@ -52,44 +52,33 @@ std::vector<Recipe> FixedMeshCases() {
 Recipe RandomMeshCase(Random& random) {
     const std::string from = random.OneIn(10) ? DataFiles[random.Below(DataFileCount)]
                                               : Meshes[random.Below(2)];
-    Recipe recipe = Make(Loader::Mesh, from);
-    std::string bytes = recipe.Bytes();
-    const int steps = 1 + static_cast<int>(random.Below(3));
-    for (int step = 0; step < steps; ++step) {
+    const auto damage = [&random](const Recipe& recipe) -> Operation {
+        const std::string bytes = recipe.Bytes();
         const uint64_t size = bytes.size();
-        Operation op{Operation::Flip};
         switch (random.Below(8)) {
             case 0:
             case 1:  // most damage that matters is in the header
-                op = {Operation::Flip, random.OneIn(2) ? random.Below(8) : random.Below(size),
-                      random.Below(8)};
-                break;
+                return {Operation::Flip, random.OneIn(2) ? random.Below(8) : random.Below(size),
+                        random.Below(8)};
             case 2:
             case 3:
-                op = {Operation::Set32, 4 * random.Below(size / 4 + 1),
-                      AwkwardValue(random, AwkwardCounts(bytes))};
-                break;
+                return {Operation::Set32, 4 * random.Below(size / 4 + 1),
+                        AwkwardValue(random, AwkwardCounts(bytes))};
             case 4:
-                op = {Operation::Truncate, random.Below(size + 1)};
-                break;
+                return {Operation::Truncate, random.Below(size + 1)};
             case 5:
-                op = {random.OneIn(2) ? Operation::Append : Operation::Insert, random.Below(size + 1),
-                      random.Bytes(1 + random.Below(40))};
-                break;
+                return {random.OneIn(2) ? Operation::Append : Operation::Insert,
+                        random.Below(size + 1), random.Bytes(1 + random.Below(40))};
             case 6:
-                op = random.OneIn(2)
-                         ? Operation{Operation::Delete, random.Below(size + 1), 1 + random.Below(48)}
-                         : Operation{Operation::Repeat, random.Below(size + 1),
-                                     1 + random.Below(48), 1 + random.Below(4)};
-                break;
+                return random.OneIn(2) ? Operation{Operation::Delete, random.Below(size + 1),
+                                                   1 + random.Below(48)}
+                                       : Operation{Operation::Repeat, random.Below(size + 1),
+                                                   1 + random.Below(48), 1 + random.Below(4)};
             default:
-                op = {Operation::Random, random.Below(1024), random.Next()};
-                break;
+                return {Operation::Random, random.Below(1024), random.Next()};
         }
-        recipe.operations.push_back(op);
-        bytes = recipe.Bytes();
-    }
-    return recipe;
+    };
+    return Damaged(Make(Loader::Mesh, from), random, damage);
 }
 }  // namespace
 

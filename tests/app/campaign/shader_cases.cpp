@@ -38,8 +38,7 @@ const uint32_t HostileLiterals[] = {0x0000FFFE, 0x0001FFFE, 0x7FFFFFFE, 0x3F80FF
 std::vector<uint32_t> Definition(int form, bool vertex, const uint32_t literals[4]) {
     switch (form) {
         case 0:
-            return {0x05000051,  vertex ? 0xA00F00FFu : 0xA00F001Fu,
-                    literals[0], literals[1],
+            return {0x05000051, vertex ? 0xA00F00FFu : 0xA00F001Fu, literals[0], literals[1],
                     literals[2], literals[3]};
         case 1:
             return {0x05000030, 0xF00F000F, literals[0], literals[1], literals[2], literals[3]};
@@ -239,51 +238,41 @@ Recipe RandomHostileCase(Random& random) {
 Recipe RandomShaderCase(Random& random) {
     if (random.OneIn(3)) return RandomHostileCase(random);
     const auto& shader = Shaders[random.Below(ShaderCount)];
-    Recipe recipe = Make(shader.loader, random.OneIn(12) ? DataFiles[random.Below(DataFileCount)]
-                                                         : shader.file);
-    const int steps = 1 + static_cast<int>(random.Below(3));
-    for (int step = 0; step < steps; ++step) {
+    const auto damage = [&random, &shader](Recipe& recipe) -> Operation {
         const uint64_t size = recipe.Bytes().size();
         const uint64_t word = 4 * random.Below(size / 4 + 1);
         switch (random.Below(9)) {
             case 0:
             case 1:
-                recipe.operations.push_back({Operation::Flip, random.Below(size + 1), random.Below(8)});
-                break;
+                return {Operation::Flip, random.Below(size + 1), random.Below(8)};
             case 2:
             case 3:
-                recipe.operations.push_back(
-                    {Operation::Set32, word, AwkwardValue(random, AwkwardWords(size))});
-                break;
+                return {Operation::Set32, word, AwkwardValue(random, AwkwardWords(size))};
             case 4:  // the constant table sits in the first comment block
-                recipe.operations.push_back(
-                    {Operation::Set32, 8 + 4 * random.Below(16),
-                     AwkwardValue(random, {0, 4, 28, 0xFFFF, 0xFFFFFFFF, static_cast<uint32_t>(size)})});
-                break;
+                return {Operation::Set32, 8 + 4 * random.Below(16),
+                        AwkwardValue(random, {0, 4, 28, 0xFFFF, 0xFFFFFFFF,
+                                              static_cast<uint32_t>(size)})};
             case 5:
-                recipe.operations.push_back({Operation::Truncate, random.Below(size + 1)});
-                break;
+                return {Operation::Truncate, random.Below(size + 1)};
             case 6:
-                recipe.operations.push_back({Operation::Delete, word, 4 * (1 + random.Below(4))});
-                break;
+                return {Operation::Delete, word, 4 * (1 + random.Below(4))};
             case 7:
-                recipe.operations.push_back({random.OneIn(3) ? Operation::Append : Operation::Insert,
-                                             word, random.Bytes(4 * (1 + random.Below(4)))});
-                break;
+                return {random.OneIn(3) ? Operation::Append : Operation::Insert, word,
+                        random.Bytes(4 * (1 + random.Below(4)))};
             default:
                 if (random.OneIn(3)) {
-                    // Random words behind a real version token.
-                    recipe.operations.push_back({Operation::Random, 4 * random.Below(128), random.Next()});
+                    // Random words behind a real version token, which is set after them.
                     recipe.operations.push_back(
-                        {Operation::Set32, 0, shader.loader == Loader::VertexShader ? 0xFFFE0200u : 0xFFFF0200u});
-                } else {
-                    recipe.operations.push_back(
-                        {Operation::Repeat, word, 4 * (1 + random.Below(6)), 1 + random.Below(3)});
+                        {Operation::Random, 4 * random.Below(128), random.Next()});
+                    return {Operation::Set32, 0,
+                            shader.loader == Loader::VertexShader ? 0xFFFE0200u : 0xFFFF0200u};
                 }
-                break;
+                return {Operation::Repeat, word, 4 * (1 + random.Below(6)), 1 + random.Below(3)};
         }
-    }
-    return recipe;
+    };
+    return Damaged(Make(shader.loader, random.OneIn(12) ? DataFiles[random.Below(DataFileCount)]
+                                                        : shader.file),
+                   random, damage);
 }
 }  // namespace
 

@@ -9,15 +9,11 @@
 #include "support/temp_folder.h"
 
 namespace {
-const struct {
-    Loader loader;
-    const char* name;
-} LoaderNames[] = {{Loader::Mesh, "mesh"},
-                   {Loader::Material, "material"},
-                   {Loader::VertexShader, "vertex-shader"},
-                   {Loader::FragmentShader, "fragment-shader"},
-                   {Loader::Texture, "texture"}};
+// In the order of Loader.
+const char* const LoaderNames[] = {"mesh", "material", "vertex-shader", "fragment-shader",
+                                   "texture"};
 
+// In the order of Operation::Kind.
 const struct {
     Operation::Kind kind;
     const char* name;
@@ -99,7 +95,7 @@ void Apply(const Operation& op, std::string& bytes) {
             }
             break;
         case Operation::Random:
-            bytes = RandomBytes(std::min(op.a, LargestFile), op.b);
+            bytes = Random(op.b).Bytes(static_cast<size_t>(std::min(op.a, LargestFile)));
             break;
         case Operation::Repeat:
             if (op.a < size) {
@@ -119,18 +115,11 @@ void Apply(const Operation& op, std::string& bytes) {
 }
 }  // namespace
 
-const char* LoaderName(Loader loader) {
-    for (const auto& entry : LoaderNames) {
-        if (entry.loader == loader) return entry.name;
-    }
-    return "?";
-}
-
 std::string Recipe::ToText() const {
     std::ostringstream out;
     std::istringstream noteLines(note);
     for (std::string line; std::getline(noteLines, line);) out << "# " << line << "\n";
-    out << "load " << LoaderName(loader) << "\n";
+    out << "load " << LoaderNames[static_cast<int>(loader)] << "\n";
     if (from.empty()) {
         out << "from text\n";
         std::istringstream lines(text);
@@ -139,20 +128,16 @@ std::string Recipe::ToText() const {
         out << "from " << from << "\n";
     }
     for (const Operation& op : operations) {
-        for (const auto& entry : OperationNames) {
-            if (entry.kind != op.kind) continue;
-            out << entry.name;
-            const uint64_t numbers[] = {op.a, op.b, op.c};
-            for (int i = 0; i < entry.numbers; ++i) {
-                const bool value = (op.kind == Operation::Set32 || op.kind == Operation::Set8) && i == 1;
-                char number[32];
-                std::snprintf(number, sizeof number, value ? " 0x%llx" : " %llu",
-                              static_cast<unsigned long long>(numbers[i]));
-                out << number;
-            }
-            if (entry.hex) out << " " << Hex(op.bytes);
-            out << "\n";
+        const auto& entry = OperationNames[op.kind];
+        out << entry.name;
+        const uint64_t numbers[] = {op.a, op.b, op.c};
+        for (int i = 0; i < entry.numbers; ++i) {
+            const bool value =
+                (op.kind == Operation::Set32 || op.kind == Operation::Set8) && i == 1;
+            out << (value ? " 0x" : " ") << (value ? std::hex : std::dec) << numbers[i] << std::dec;
         }
+        if (entry.hex) out << " " << Hex(op.bytes);
+        out << "\n";
     }
     return out.str();
 }
@@ -177,17 +162,17 @@ bool ParseRecipe(const std::string& text, Recipe* recipe, std::string* whyNot) {
     for (std::string line; std::getline(lines, line);) {
         ++number;
         if (!line.empty() && line.back() == '\r') line.pop_back();
-        const std::string where = "line " + std::to_string(number) + ": ";
+        const auto fail = [&](const std::string& why) {
+            *whyNot = "line " + std::to_string(number) + ": " + why;
+            return false;
+        };
         if (line.empty()) continue;
         if (line[0] == '#') {
             recipe->note += line.substr(line.size() > 1 && line[1] == ' ' ? 2 : 1) + "\n";
             continue;
         }
         if (line[0] == '|') {
-            if (!textLines) {
-                *whyNot = where + "text lines need \"from text\" before them";
-                return false;
-            }
+            if (!textLines) return fail("text lines need \"from text\" before them");
             recipe->text += (line.size() > 2 ? line.substr(2) : std::string()) + "\n";
             continue;
         }
@@ -198,16 +183,13 @@ bool ParseRecipe(const std::string& text, Recipe* recipe, std::string* whyNot) {
             std::string name;
             words >> name;
             haveLoader = false;
-            for (const auto& entry : LoaderNames) {
-                if (name == entry.name) {
-                    recipe->loader = entry.loader;
+            for (size_t i = 0; i < std::size(LoaderNames); ++i) {
+                if (name == LoaderNames[i]) {
+                    recipe->loader = static_cast<Loader>(i);
                     haveLoader = true;
                 }
             }
-            if (!haveLoader) {
-                *whyNot = where + "unknown loader \"" + name + "\"";
-                return false;
-            }
+            if (!haveLoader) return fail("unknown loader \"" + name + "\"");
             continue;
         }
         if (word == "from") {
@@ -218,35 +200,25 @@ bool ParseRecipe(const std::string& text, Recipe* recipe, std::string* whyNot) {
             haveFrom = !from.empty();
             continue;
         }
-        bool known = false;
-        for (const auto& entry : OperationNames) {
-            if (word != entry.name) continue;
-            known = true;
-            Operation op{entry.kind};
-            uint64_t* numbers[] = {&op.a, &op.b, &op.c};
-            for (int i = 0; i < entry.numbers; ++i) {
-                std::string value;
-                words >> value;
-                if (!ParseNumber(value, numbers[i])) {
-                    *whyNot = where + "\"" + word + "\" needs " + std::to_string(entry.numbers) +
-                              " numbers";
-                    return false;
-                }
+        const auto entry = std::find_if(std::begin(OperationNames), std::end(OperationNames),
+                                        [&word](const auto& known) { return word == known.name; });
+        if (entry == std::end(OperationNames)) return fail("unknown word \"" + word + "\"");
+        Operation op{entry->kind};
+        uint64_t* numbers[] = {&op.a, &op.b, &op.c};
+        for (int i = 0; i < entry->numbers; ++i) {
+            std::string value;
+            words >> value;
+            if (!ParseNumber(value, numbers[i])) {
+                return fail("\"" + word + "\" needs " + std::to_string(entry->numbers) +
+                            " numbers");
             }
-            if (entry.hex) {
-                std::string hex;
-                words >> hex;
-                if (!FromHex(hex, &op.bytes)) {
-                    *whyNot = where + "bad hex bytes \"" + hex + "\"";
-                    return false;
-                }
-            }
-            recipe->operations.push_back(op);
         }
-        if (!known) {
-            *whyNot = where + "unknown word \"" + word + "\"";
-            return false;
+        if (entry->hex) {
+            std::string hex;
+            words >> hex;
+            if (!FromHex(hex, &op.bytes)) return fail("bad hex bytes \"" + hex + "\"");
         }
+        recipe->operations.push_back(op);
     }
     if (!haveLoader || !haveFrom) {
         *whyNot = "a recipe needs a \"load\" and a \"from\" line";
@@ -266,8 +238,4 @@ std::string Random::Bytes(size_t length) {
     std::string bytes(length, '\0');
     for (char& byte : bytes) byte = static_cast<char>(Next() >> 56);
     return bytes;
-}
-
-std::string RandomBytes(uint64_t size, uint64_t seed) {
-    return Random(seed).Bytes(static_cast<size_t>(size));
 }

@@ -57,7 +57,6 @@ struct Recipe {
 // False, with a reason, for text that is not a recipe.
 bool ParseRecipe(const std::string& text, Recipe* recipe, std::string* whyNot);
 
-const char* LoaderName(Loader loader);
 // A whole decimal, hex (0x) or octal number; false for anything else.
 bool ParseNumber(const std::string& text, uint64_t* value);
 
@@ -76,5 +75,3 @@ public:
 private:
     uint64_t state_;
 };
-
-std::string RandomBytes(uint64_t size, uint64_t seed);
