@@ -51,12 +51,26 @@ struct ComMethod<Result_ (STDMETHODCALLTYPE Interface::*)(Parameters...)> {
     MIRELTH_COM_METHOD(Interface, name)::Result STDMETHODCALLTYPE Owner name(       \
         MIRELTH_COM_PARAMETERS_##count(MIRELTH_COM_METHOD(Interface, name)))
 
-// The override's declaration, and its definition that runs `enter` (a statement that may
-// return early) and then forwards the call to the member real_.
+// The override's declaration, and its definition that runs `enter` (statements that may
+// return early and may read the arguments a0, a1, ...) and then forwards the call to the
+// member real_.
 #define MIRELTH_COM_DECLARE(Interface, name, count) \
     MIRELTH_COM_SIGNATURE(, Interface, name, count) override;
-#define MIRELTH_COM_DEFINE(Class, Interface, name, count, enter)        \
+#define MIRELTH_COM_DEFINE(Class, Interface, name, count, ...)          \
     MIRELTH_COM_SIGNATURE(Class::, Interface, name, count) {           \
-        enter;                                                          \
+        __VA_ARGS__;                                                    \
         return real_->name(MIRELTH_COM_ARGUMENTS_##count);              \
     }
+
+// A proxy's QueryInterface: the proxy itself, with one more reference, for IUnknown, `Face`
+// and `More`; for any other interface whatever the real object gives.
+template <class Face, class... More>
+HRESULT QueryProxy(Face* proxy, IUnknown* real, REFIID id, void** object) {
+    if (object == nullptr) return E_POINTER;
+    if (id == __uuidof(IUnknown) || id == __uuidof(Face) || (... || (id == __uuidof(More)))) {
+        *object = proxy;
+        proxy->AddRef();
+        return S_OK;
+    }
+    return real->QueryInterface(id, object);
+}
