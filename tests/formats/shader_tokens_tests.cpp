@@ -159,13 +159,12 @@ TEST_F(ShaderTokens, RefusesAConstantTableThatPointsOutsideItsBlock) {
     // Words: 0 version, 1 comment token, 2 "CTAB", 3.. the table (offsets count from word 3).
     const size_t table = 3;
     const uint32_t blockBytes = ((TokenAt(vertex_, 1) >> 16) - 1) * 4;
-    struct Damage {
+    const size_t firstConstant = table + TokenAt(vertex_, table + 4) / 4;
+    const struct {
         size_t word;
         uint32_t value;
         const char* reason;
-    };
-    const size_t firstConstant = table + TokenAt(vertex_, table + 4) / 4;
-    const Damage damages[] = {
+    } damages[] = {
         {table + 0, 27, "the constant table's header is damaged"},
         {table + 1, blockBytes, "the constant table points outside its comment block"},
         {table + 3, 1000, "the constant table points outside its comment block"},
@@ -173,7 +172,7 @@ TEST_F(ShaderTokens, RefusesAConstantTableThatPointsOutsideItsBlock) {
         {firstConstant + 0, blockBytes + 8, "the constant table points outside its comment block"},
         {firstConstant + 3, blockBytes - 8, "the constant table points outside its comment block"},
     };
-    for (const Damage& damage : damages) {
+    for (const auto& damage : damages) {
         std::string file = vertex_;
         SetTokenAt(&file, damage.word, damage.value);
         EXPECT_EQ(Verdict(file, kVertexShaderVersionType), damage.reason) << "word " << damage.word;
@@ -246,12 +245,11 @@ TEST_F(ShaderTokens, ChecksEveryConstantTableInWorkLinearInItsSize) {
     const char* const outside = "the constant table points outside its comment block";
     const char* const shape =
         "the constant table gives a constant the program sets a shape it cannot take";
-    struct Shape {
+    const struct {
         const char* name;
         const char* verdict;
         void (*make)(ConstantTableWriter& table, size_t bytes);
-    };
-    const Shape shapes[] = {
+    } shapes[] = {
         {"a structure that contains itself", deep,
          [](ConstantTableWriter& t, size_t) {
              const uint32_t name = t.String("s");
@@ -320,7 +318,7 @@ TEST_F(ShaderTokens, ChecksEveryConstantTableInWorkLinearInItsSize) {
              t.Constant(3, t.String("g_transform_modelToWorld"), 2, 217, 4, t.Type(3, 4, 4, 1));
          }},
     };
-    for (const Shape& s : shapes) {
+    for (const auto& s : shapes) {
         for (size_t bytes : {1024u, 16384u, 120000u}) {
             SCOPED_TRACE(std::string(s.name) + ", " + std::to_string(bytes) + " bytes");
             ConstantTableWriter table(16);
