@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
