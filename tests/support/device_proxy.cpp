@@ -91,7 +91,7 @@ public:
     }
 #define MIRELTH_BUFFER_FORWARD(name, count) \
     MIRELTH_COM_SIGNATURE(, IDirect3DResource9, name, count) override { \
-        return real_->name(MIRELTH_COM_ARGUMENTS_##count);                \
+        return real_->name(MIRELTH_COM_ARGUMENTS(count));                 \
     }
     MIRELTH_BUFFER_FORWARD(SetPrivateData, 4) MIRELTH_BUFFER_FORWARD(GetPrivateData, 3)
     MIRELTH_BUFFER_FORWARD(FreePrivateData, 1) MIRELTH_BUFFER_FORWARD(SetPriority, 1)

@@ -95,9 +95,6 @@ bool ProxyCallByName(const std::string& name, ProxyCall* call);
 // False for calls whose result is not an HRESULT (AddRef, GetNPatchMode, ...).
 bool ProxyCallCanFail(ProxyCall call);
 
-template <class Interface, class Description, bool IsIndex>
-class ProxyBuffer;
-
 class DeviceProxy final : public IDirect3DDevice9 {
 public:
     // Holds one reference on `real` until its own count reaches zero.
