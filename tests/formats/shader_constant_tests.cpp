@@ -49,7 +49,6 @@ struct ConstantTable {
     ID3DXConstantTable* table = nullptr;
 };
 
-// `count` floats from `values`.
 std::vector<float> Floats(const void* values, size_t count) {
     std::vector<float> floats(count);
     std::memcpy(floats.data(), values, count * sizeof(float));
