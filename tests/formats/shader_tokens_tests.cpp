@@ -3,6 +3,7 @@
 // read past the end crashes the test instead of passing unnoticed.
 #include "formats/constant_table_writer.h"
 #include "formats/shader_tokens.h"
+#include "support/material_test_support.h"
 #include "support/shader_corpus.h"
 #include "support/temp_folder.h"
 
@@ -14,9 +15,6 @@
 #include <vector>
 
 namespace {
-
-const char VertexShaderPath[] = "data/standard_vertex.shader";
-const char FragmentShaderPath[] = "data/standard_fragment.shader";
 
 // The reason CheckShaderTokens gives for `bytes`, or "accepted". It reads a copy placed so
 // that its last byte is followed by a no-access page.
@@ -46,10 +44,10 @@ std::string Verdict(const std::string& bytes, uint32_t kind, ShaderTokenFacts* f
 class ShaderTokens : public ::testing::Test {
 protected:
     void SetUp() override {
-        vertex_ = ReadWholeFile(VertexShaderPath);
-        fragment_ = ReadWholeFile(FragmentShaderPath);
-        ASSERT_GE(vertex_.size(), 16u) << VertexShaderPath;
-        ASSERT_GE(fragment_.size(), 16u) << FragmentShaderPath;
+        vertex_ = ReadWholeFile(StandardVertexShaderPath);
+        fragment_ = ReadWholeFile(StandardFragmentShaderPath);
+        ASSERT_GE(vertex_.size(), 16u) << StandardVertexShaderPath;
+        ASSERT_GE(fragment_.size(), 16u) << StandardFragmentShaderPath;
         // Both begin with the version token and then the constant table's comment block.
         ASSERT_EQ(TokenAt(vertex_, 1) & 0xFFFF, 0xFFFEu);
         ASSERT_EQ(TokenAt(fragment_, 1) & 0xFFFF, 0xFFFEu);

@@ -235,11 +235,22 @@ HRESULT DeviceProxy::HandOut(HRESULT result, Face* real, Face** buffer, bool isI
     return result;
 }
 
-#define MIRELTH_PROXY_FORWARD(name, count)                    \
+// Forwarded after MIRELTH_PROXY_ENTER and then, where given, statements that record the
+// arguments (a0, a1, ...) or put the real buffer in place of a wrapper.
+#define MIRELTH_PROXY_DEFINE(name, count, ...)                    \
     MIRELTH_COM_DEFINE(DeviceProxy, IDirect3DDevice9, name, count, \
-                       MIRELTH_PROXY_ENTER(this, ProxyCall::name))
-MIRELTH_PROXY_FORWARDED_METHODS(MIRELTH_PROXY_FORWARD)
-#undef MIRELTH_PROXY_FORWARD
+                       MIRELTH_PROXY_ENTER(this, ProxyCall::name); __VA_ARGS__)
+MIRELTH_PROXY_FORWARDED_METHODS(MIRELTH_PROXY_DEFINE)
+MIRELTH_PROXY_DEFINE(DrawIndexedPrimitive, 6, draws_.push_back({a0, a1, a2, a3, a4, a5}))
+MIRELTH_PROXY_DEFINE(SetVertexDeclaration, 1, declarations_.push_back(a0))
+MIRELTH_PROXY_DEFINE(ProcessVertices, 6, a3 = Unwrap(a3))  // the destination buffer
+MIRELTH_PROXY_DEFINE(SetStreamSource, 4,
+                     streamSources_.push_back({a0, a1, a2, a3});
+                     a1 = Unwrap(a1))
+MIRELTH_PROXY_DEFINE(SetIndices, 1,
+                     indices_.push_back(a0);
+                     a0 = Unwrap(a0))
+#undef MIRELTH_PROXY_DEFINE
 
 #define MIRELTH_PROXY_FORWARD_VALUE(name, count) \
     MIRELTH_COM_DEFINE(DeviceProxy, IDirect3DDevice9, name, count, Enter(ProxyCall::name, nullptr))
@@ -294,22 +305,6 @@ HRESULT STDMETHODCALLTYPE DeviceProxy::CreateIndexBuffer(UINT length, DWORD usag
     const HRESULT result = real_->CreateIndexBuffer(length, usage, format, pool, &real, shared);
     return HandOut<ProxyIndexBuffer>(result, real, buffer, true, length, usage);
 }
-
-// Methods that record their arguments (a0, a1, ...), or put the real buffer in place of a
-// wrapper, before the call is forwarded.
-#define MIRELTH_PROXY_DEFINE(name, count, ...)                    \
-    MIRELTH_COM_DEFINE(DeviceProxy, IDirect3DDevice9, name, count, \
-                       MIRELTH_PROXY_ENTER(this, ProxyCall::name); __VA_ARGS__)
-MIRELTH_PROXY_DEFINE(DrawIndexedPrimitive, 6, draws_.push_back({a0, a1, a2, a3, a4, a5}))
-MIRELTH_PROXY_DEFINE(SetVertexDeclaration, 1, declarations_.push_back(a0))
-MIRELTH_PROXY_DEFINE(ProcessVertices, 6, a3 = Unwrap(a3))  // the destination buffer
-MIRELTH_PROXY_DEFINE(SetStreamSource, 4,
-                     streamSources_.push_back({a0, a1, a2, a3});
-                     a1 = Unwrap(a1))
-MIRELTH_PROXY_DEFINE(SetIndices, 1,
-                     indices_.push_back(a0);
-                     a0 = Unwrap(a0))
-#undef MIRELTH_PROXY_DEFINE
 
 HRESULT STDMETHODCALLTYPE DeviceProxy::GetStreamSource(UINT stream,
                                                        IDirect3DVertexBuffer9** buffer,
