@@ -7,7 +7,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -34,12 +33,6 @@ std::vector<uint32_t> WithoutComments(const std::vector<uint32_t>& tokens) {
     return kept;
 }
 
-std::string Hex(uint32_t word) {
-    char text[16];
-    snprintf(text, sizeof text, "0x%08X", static_cast<unsigned>(word));
-    return text;
-}
-
 void ExpectSameTokens(const std::string& sourcePath, const std::string& builtPath) {
     SCOPED_TRACE(sourcePath);
     std::string built = ReadWholeFile(builtPath);
@@ -52,7 +45,8 @@ void ExpectSameTokens(const std::string& sourcePath, const std::string& builtPat
     ASSERT_FALSE(theirs.empty()) << sourcePath << ": " << errors;
     EXPECT_EQ(ours.size(), theirs.size());
     for (size_t i = 0; i < ours.size() && i < theirs.size(); ++i)
-        EXPECT_EQ(Hex(ours[i]), Hex(theirs[i])) << "token " << i;
+        EXPECT_EQ(ours[i], theirs[i])
+            << "token " << i << std::hex << ": ours 0x" << ours[i] << ", theirs 0x" << theirs[i];
     EXPECT_EQ(ours.back(), 0x0000FFFFu) << "no end token";
 }
 
@@ -67,9 +61,9 @@ TEST(ShaderAssembly, StandardShadersMatchD3DXAssembleShader) {
 // with the declarations and definitions out of their usual order.
 TEST(ShaderAssembly, EveryFeatureMatchesD3DXAssembleShader) {
     ExpectSameTokens(MIRELTH_SOURCE_DIR "/tests/fixtures/every_feature.vsh",
-                     SHADER_TEST_DIR "/every_feature_vertex.shader");
+                     SHADER_TEST_DIR "/every_feature.vsh.shader");
     ExpectSameTokens(MIRELTH_SOURCE_DIR "/tests/fixtures/every_feature.psh",
-                     SHADER_TEST_DIR "/every_feature_fragment.shader");
+                     SHADER_TEST_DIR "/every_feature.psh.shader");
 }
 
 }  // namespace

@@ -49,7 +49,6 @@ struct ConstantTable {
     ID3DXConstantTable* table = nullptr;
 };
 
-// `count` floats from `values`.
 std::vector<float> Floats(const void* values, size_t count) {
     std::vector<float> floats(count);
     std::memcpy(floats.data(), values, count * sizeof(float));
@@ -137,18 +136,16 @@ TEST(ShaderConstants, ConstantTableIsTheFirstBlockAfterTheVersionToken) {
 // A matrix with rows and columns, and values given row by row in the source, keeps
 // column j in register j, so SetDefaults loads what SetMatrix would.
 TEST(ShaderConstants, DefaultsOfVectorsAndMatricesFillWholeRegisters) {
-    ConstantTable shader(SHADER_TEST_DIR "/every_feature_vertex.shader");
+    ConstantTable shader(SHADER_TEST_DIR "/every_feature.vsh.shader");
     ASSERT_NE(shader.table, nullptr);
     D3DXCONSTANT_DESC vector = shader.Describe("g_vector");
     D3DXCONSTANT_DESC matrix = shader.Describe("g_matrix");
     D3DXCONSTANT_DESC scalar = shader.Describe("g_scalar");
     EXPECT_EQ(vector.Class, D3DXPC_VECTOR);
     EXPECT_EQ(scalar.Class, D3DXPC_SCALAR);
-    EXPECT_EQ(matrix.Class, D3DXPC_MATRIX_COLUMNS);
-    EXPECT_EQ(matrix.Rows, 3u);
-    EXPECT_EQ(matrix.Columns, 4u);
+    EXPECT_EQ(Shape(matrix),
+              (std::vector<UINT>{D3DXRS_FLOAT4, D3DXPC_MATRIX_COLUMNS, D3DXPT_FLOAT, 3, 4, 4}));
     EXPECT_EQ(matrix.RegisterIndex, 30u);
-    EXPECT_EQ(matrix.RegisterCount, 4u);
     EXPECT_EQ(scalar.DefaultValue, nullptr);
     ASSERT_NE(vector.DefaultValue, nullptr);
     ASSERT_NE(matrix.DefaultValue, nullptr);

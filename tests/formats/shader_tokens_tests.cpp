@@ -3,6 +3,7 @@
 // read past the end crashes the test instead of passing unnoticed.
 #include "formats/constant_table_writer.h"
 #include "formats/shader_tokens.h"
+#include "support/material_test_support.h"
 #include "support/shader_corpus.h"
 #include "support/temp_folder.h"
 
@@ -14,9 +15,6 @@
 #include <vector>
 
 namespace {
-
-const char VertexShaderPath[] = "data/standard_vertex.shader";
-const char FragmentShaderPath[] = "data/standard_fragment.shader";
 
 // The reason CheckShaderTokens gives for `bytes`, or "accepted". It reads a copy placed so
 // that its last byte is followed by a no-access page.
@@ -46,10 +44,10 @@ std::string Verdict(const std::string& bytes, uint32_t kind, ShaderTokenFacts* f
 class ShaderTokens : public ::testing::Test {
 protected:
     void SetUp() override {
-        vertex_ = ReadWholeFile(VertexShaderPath);
-        fragment_ = ReadWholeFile(FragmentShaderPath);
-        ASSERT_GE(vertex_.size(), 16u) << VertexShaderPath;
-        ASSERT_GE(fragment_.size(), 16u) << FragmentShaderPath;
+        vertex_ = ReadWholeFile(StandardVertexShaderPath);
+        fragment_ = ReadWholeFile(StandardFragmentShaderPath);
+        ASSERT_GE(vertex_.size(), 16u) << StandardVertexShaderPath;
+        ASSERT_GE(fragment_.size(), 16u) << StandardFragmentShaderPath;
         // Both begin with the version token and then the constant table's comment block.
         ASSERT_EQ(TokenAt(vertex_, 1) & 0xFFFF, 0xFFFEu);
         ASSERT_EQ(TokenAt(fragment_, 1) & 0xFFFF, 0xFFFEu);
@@ -159,13 +157,12 @@ TEST_F(ShaderTokens, RefusesAConstantTableThatPointsOutsideItsBlock) {
     // Words: 0 version, 1 comment token, 2 "CTAB", 3.. the table (offsets count from word 3).
     const size_t table = 3;
     const uint32_t blockBytes = ((TokenAt(vertex_, 1) >> 16) - 1) * 4;
-    struct Damage {
+    const size_t firstConstant = table + TokenAt(vertex_, table + 4) / 4;
+    const struct {
         size_t word;
         uint32_t value;
         const char* reason;
-    };
-    const size_t firstConstant = table + TokenAt(vertex_, table + 4) / 4;
-    const Damage damages[] = {
+    } damages[] = {
         {table + 0, 27, "the constant table's header is damaged"},
         {table + 1, blockBytes, "the constant table points outside its comment block"},
         {table + 3, 1000, "the constant table points outside its comment block"},
@@ -173,7 +170,7 @@ TEST_F(ShaderTokens, RefusesAConstantTableThatPointsOutsideItsBlock) {
         {firstConstant + 0, blockBytes + 8, "the constant table points outside its comment block"},
         {firstConstant + 3, blockBytes - 8, "the constant table points outside its comment block"},
     };
-    for (const Damage& damage : damages) {
+    for (const auto& damage : damages) {
         std::string file = vertex_;
         SetTokenAt(&file, damage.word, damage.value);
         EXPECT_EQ(Verdict(file, kVertexShaderVersionType), damage.reason) << "word " << damage.word;
@@ -246,12 +243,11 @@ TEST_F(ShaderTokens, ChecksEveryConstantTableInWorkLinearInItsSize) {
     const char* const outside = "the constant table points outside its comment block";
     const char* const shape =
         "the constant table gives a constant the program sets a shape it cannot take";
-    struct Shape {
+    const struct {
         const char* name;
         const char* verdict;
         void (*make)(ConstantTableWriter& table, size_t bytes);
-    };
-    const Shape shapes[] = {
+    } shapes[] = {
         {"a structure that contains itself", deep,
          [](ConstantTableWriter& t, size_t) {
              const uint32_t name = t.String("s");
@@ -320,7 +316,7 @@ TEST_F(ShaderTokens, ChecksEveryConstantTableInWorkLinearInItsSize) {
              t.Constant(3, t.String("g_transform_modelToWorld"), 2, 217, 4, t.Type(3, 4, 4, 1));
          }},
     };
-    for (const Shape& s : shapes) {
+    for (const auto& s : shapes) {
         for (size_t bytes : {1024u, 16384u, 120000u}) {
             SCOPED_TRACE(std::string(s.name) + ", " + std::to_string(bytes) + " bytes");
             ConstantTableWriter table(16);

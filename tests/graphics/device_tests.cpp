@@ -77,6 +77,5 @@ TEST_F(GraphicsDeviceTest, WithoutAWindowThereIsNoDeviceAndTheBoxHasNoOwner) {
 TEST_F(GraphicsDeviceTest, ShutDownWithNothingCreatedIsHarmless) {
     EXPECT_TRUE(ShutDownGraphics());
     EXPECT_TRUE(ShutDownGraphics());
-    EXPECT_EQ(GraphicsState.device, nullptr);
-    EXPECT_EQ(GraphicsState.direct3d, nullptr);
+    ExpectNoGraphics();
 }

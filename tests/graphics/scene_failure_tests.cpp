@@ -13,10 +13,6 @@ protected:
         for (int i = 0; i < count; ++i) RenderFrame();
         return presented_;
     }
-    void ReadEachPresentedFrame(DeviceProxy* device) {
-        device->OnCall(ProxyCall::Present,
-                       [this, device] { presented_ = ReadBackBuffer(device->Real()); });
-    }
     std::vector<uint32_t> presented_;
 };
 
@@ -24,7 +20,8 @@ TEST_F(SceneFailureTest, CubeMeshWithoutVertexBufferLeavesTheRestLoadedAndDrawn)
     prepareDevice_ = [this](DeviceProxy* device) {
         // The first vertex buffer is the cube mesh's: the materials make none.
         device->FailCall(ProxyCall::CreateVertexBuffer, E_OUTOFMEMORY, 1);
-        ReadEachPresentedFrame(device);
+        device->OnCall(ProxyCall::Present,
+                       [this, device] { presented_ = ReadBackBuffer(device->Real()); });
     };
     ASSERT_TRUE(StartWindow());
     ASSERT_TRUE(StartGraphics()) << "a failed load does not fail the start";

@@ -11,9 +11,7 @@ namespace {
 const char* const CallNames[] = {
 #define MIRELTH_PROXY_NAME_METHOD(name, count) #name,
 #define MIRELTH_PROXY_NAME(name) #name,
-    MIRELTH_PROXY_FORWARDED_METHODS(MIRELTH_PROXY_NAME_METHOD)
-    MIRELTH_PROXY_VALUE_METHODS(MIRELTH_PROXY_NAME_METHOD)
-    MIRELTH_PROXY_OWN_METHODS(MIRELTH_PROXY_NAME_METHOD)
+    MIRELTH_PROXY_METHODS(MIRELTH_PROXY_NAME_METHOD)
     MIRELTH_PROXY_BUFFER_CALLS(MIRELTH_PROXY_NAME)
 #undef MIRELTH_PROXY_NAME_METHOD
 #undef MIRELTH_PROXY_NAME
@@ -25,13 +23,10 @@ static_assert(sizeof CallNames / sizeof CallNames[0] == static_cast<size_t>(Prox
 const char* ProxyCallName(ProxyCall call) { return CallNames[static_cast<size_t>(call)]; }
 
 bool ProxyCallByName(const std::string& name, ProxyCall* call) {
-    for (size_t i = 0; i < static_cast<size_t>(ProxyCall::Count); ++i) {
-        if (name == CallNames[i]) {
-            *call = static_cast<ProxyCall>(i);
-            return true;
-        }
-    }
-    return false;
+    const auto found = std::find(std::begin(CallNames), std::end(CallNames), name);
+    if (found == std::end(CallNames)) return false;
+    *call = static_cast<ProxyCall>(found - std::begin(CallNames));
+    return true;
 }
 
 bool ProxyCallCanFail(ProxyCall call) {
@@ -69,14 +64,7 @@ public:
     ProxyBuffer& operator=(const ProxyBuffer&) = delete;
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID id, void** object) override {
-        if (object == nullptr) return E_POINTER;
-        if (id == __uuidof(IUnknown) || id == __uuidof(IDirect3DResource9) ||
-            id == __uuidof(Interface)) {
-            *object = static_cast<Interface*>(this);
-            AddRef();
-            return S_OK;
-        }
-        return real_->QueryInterface(id, object);
+        return QueryProxy<Interface, IDirect3DResource9>(this, real_, id, object);
     }
     ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
     ULONG STDMETHODCALLTYPE Release() override {
@@ -85,7 +73,9 @@ public:
         const ULONG left = --references_;
         if (left == 0) {
             real_->Release();
-            device_->Forget(static_cast<Interface*>(this), record_);
+            // No longer handed out or unwrapped.
+            device_->buffers_[record_].alive = false;
+            device_->wrappers_.erase(static_cast<Interface*>(this));
             DeviceProxy* device = device_;
             delete this;
             device->Drop();
@@ -101,7 +91,7 @@ public:
     }
 #define MIRELTH_BUFFER_FORWARD(name, count) \
     MIRELTH_COM_SIGNATURE(, IDirect3DResource9, name, count) override { \
-        return real_->name(MIRELTH_COM_ARGUMENTS_##count);                \
+        return real_->name(MIRELTH_COM_ARGUMENTS(count));                 \
     }
     MIRELTH_BUFFER_FORWARD(SetPrivateData, 4) MIRELTH_BUFFER_FORWARD(GetPrivateData, 3)
     MIRELTH_BUFFER_FORWARD(FreePrivateData, 1) MIRELTH_BUFFER_FORWARD(SetPriority, 1)
@@ -114,8 +104,7 @@ public:
                             IsIndex ? ProxyCall::IndexBufferLock : ProxyCall::VertexBufferLock);
         const HRESULT result = real_->Lock(offset, size, data, flags);
         if (SUCCEEDED(result) && data != nullptr) {
-            DeviceProxy::Buffer& record = device_->buffers_[record_];
-            ++record.locks;
+            const DeviceProxy::Buffer& record = device_->buffers_[record_];
             locked_ = static_cast<const char*>(*data);
             lockedOffset_ = std::min<UINT>(offset, record.length);
             lockedSize_ = size == 0 ? record.length - lockedOffset_
@@ -215,10 +204,8 @@ bool DeviceProxy::Enter(ProxyCall call, HRESULT* failure) {
 
 template <class Face>
 Face* DeviceProxy::Unwrap(Face* buffer) const {
-    for (const auto& pair : wrappers_) {
-        if (pair.first == buffer) return static_cast<Face*>(pair.second);
-    }
-    return buffer;
+    const auto found = wrappers_.find(buffer);
+    return found == wrappers_.end() ? buffer : static_cast<Face*>(found->second);
 }
 
 template <class Face>
@@ -235,35 +222,35 @@ HRESULT DeviceProxy::Rewrap(HRESULT result, Face** buffer) const {
 }
 
 template <class Wrapper, class Face>
-HRESULT DeviceProxy::HandOut(HRESULT result, Face* const* real, Face** buffer, bool isIndex,
-                             UINT length, DWORD usage, DWORD fvf, D3DFORMAT format,
-                             D3DPOOL pool) {
-    if (FAILED(result) || *real == nullptr) {
-        if (buffer != nullptr) *buffer = *real;
+HRESULT DeviceProxy::HandOut(HRESULT result, Face* real, Face** buffer, bool isIndex,
+                             UINT length, DWORD usage) {
+    if (FAILED(result) || real == nullptr) {
+        if (buffer != nullptr) *buffer = real;
         return result;
     }
-    Face* wrapper = new Wrapper(this, *real, buffers_.size());
-    const std::string zeros(length, '\0');
-    buffers_.push_back({isIndex, length, usage, fvf, format, pool, wrapper, true, zeros, 0, 0});
-    wrappers_.emplace_back(wrapper, *real);
+    Face* wrapper = new Wrapper(this, real, buffers_.size());
+    buffers_.push_back({isIndex, length, usage, wrapper, true, std::string(length, '\0'), 0});
+    wrappers_.emplace(wrapper, real);
     *buffer = wrapper;
     return result;
 }
 
-void DeviceProxy::Forget(void* wrapper, size_t record) {
-    buffers_[record].alive = false;
-    wrappers_.erase(std::remove_if(wrappers_.begin(), wrappers_.end(),
-                                   [wrapper](const std::pair<void*, void*>& pair) {
-                                       return pair.first == wrapper;
-                                   }),
-                    wrappers_.end());
-}
-
-#define MIRELTH_PROXY_FORWARD(name, count)                    \
+// Forwarded after MIRELTH_PROXY_ENTER and then, where given, statements that record the
+// arguments (a0, a1, ...) or put the real buffer in place of a wrapper.
+#define MIRELTH_PROXY_DEFINE(name, count, ...)                    \
     MIRELTH_COM_DEFINE(DeviceProxy, IDirect3DDevice9, name, count, \
-                       MIRELTH_PROXY_ENTER(this, ProxyCall::name))
-MIRELTH_PROXY_FORWARDED_METHODS(MIRELTH_PROXY_FORWARD)
-#undef MIRELTH_PROXY_FORWARD
+                       MIRELTH_PROXY_ENTER(this, ProxyCall::name); __VA_ARGS__)
+MIRELTH_PROXY_FORWARDED_METHODS(MIRELTH_PROXY_DEFINE)
+MIRELTH_PROXY_DEFINE(DrawIndexedPrimitive, 6, draws_.push_back({a0, a1, a2, a3, a4, a5}))
+MIRELTH_PROXY_DEFINE(SetVertexDeclaration, 1, declarations_.push_back(a0))
+MIRELTH_PROXY_DEFINE(ProcessVertices, 6, a3 = Unwrap(a3))  // the destination buffer
+MIRELTH_PROXY_DEFINE(SetStreamSource, 4,
+                     streamSources_.push_back({a0, a1, a2, a3});
+                     a1 = Unwrap(a1))
+MIRELTH_PROXY_DEFINE(SetIndices, 1,
+                     indices_.push_back(a0);
+                     a0 = Unwrap(a0))
+#undef MIRELTH_PROXY_DEFINE
 
 #define MIRELTH_PROXY_FORWARD_VALUE(name, count) \
     MIRELTH_COM_DEFINE(DeviceProxy, IDirect3DDevice9, name, count, Enter(ProxyCall::name, nullptr))
@@ -272,13 +259,7 @@ MIRELTH_PROXY_VALUE_METHODS(MIRELTH_PROXY_FORWARD_VALUE)
 
 HRESULT STDMETHODCALLTYPE DeviceProxy::QueryInterface(REFIID id, void** object) {
     MIRELTH_PROXY_ENTER(this, ProxyCall::QueryInterface);
-    if (object == nullptr) return E_POINTER;
-    if (id == __uuidof(IUnknown) || id == __uuidof(IDirect3DDevice9)) {
-        *object = static_cast<IDirect3DDevice9*>(this);
-        AddRef();
-        return S_OK;
-    }
-    return real_->QueryInterface(id, object);
+    return QueryProxy<IDirect3DDevice9>(this, real_, id, object);
 }
 
 ULONG STDMETHODCALLTYPE DeviceProxy::AddRef() {
@@ -312,8 +293,7 @@ HRESULT STDMETHODCALLTYPE DeviceProxy::CreateVertexBuffer(UINT length, DWORD usa
     MIRELTH_PROXY_ENTER(this, ProxyCall::CreateVertexBuffer);
     IDirect3DVertexBuffer9* real = nullptr;
     const HRESULT result = real_->CreateVertexBuffer(length, usage, fvf, pool, &real, shared);
-    return HandOut<ProxyVertexBuffer>(result, &real, buffer, false, length, usage, fvf,
-                                      D3DFMT_UNKNOWN, pool);
+    return HandOut<ProxyVertexBuffer>(result, real, buffer, false, length, usage);
 }
 
 HRESULT STDMETHODCALLTYPE DeviceProxy::CreateIndexBuffer(UINT length, DWORD usage,
@@ -323,41 +303,7 @@ HRESULT STDMETHODCALLTYPE DeviceProxy::CreateIndexBuffer(UINT length, DWORD usag
     MIRELTH_PROXY_ENTER(this, ProxyCall::CreateIndexBuffer);
     IDirect3DIndexBuffer9* real = nullptr;
     const HRESULT result = real_->CreateIndexBuffer(length, usage, format, pool, &real, shared);
-    return HandOut<ProxyIndexBuffer>(result, &real, buffer, true, length, usage, 0, format, pool);
-}
-
-HRESULT STDMETHODCALLTYPE DeviceProxy::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, INT baseVertex,
-                                                            UINT minVertex, UINT vertexCount,
-                                                            UINT startIndex,
-                                                            UINT primitiveCount) {
-    MIRELTH_PROXY_ENTER(this, ProxyCall::DrawIndexedPrimitive);
-    draws_.push_back({type, baseVertex, minVertex, vertexCount, startIndex, primitiveCount});
-    return real_->DrawIndexedPrimitive(type, baseVertex, minVertex, vertexCount, startIndex,
-                                       primitiveCount);
-}
-
-HRESULT STDMETHODCALLTYPE DeviceProxy::ProcessVertices(UINT sourceStart, UINT destinationIndex,
-                                                       UINT vertexCount,
-                                                       IDirect3DVertexBuffer9* destination,
-                                                       IDirect3DVertexDeclaration9* declaration,
-                                                       DWORD flags) {
-    MIRELTH_PROXY_ENTER(this, ProxyCall::ProcessVertices);
-    return real_->ProcessVertices(sourceStart, destinationIndex, vertexCount,
-                                  Unwrap(destination), declaration, flags);
-}
-
-HRESULT STDMETHODCALLTYPE
-DeviceProxy::SetVertexDeclaration(IDirect3DVertexDeclaration9* declaration) {
-    MIRELTH_PROXY_ENTER(this, ProxyCall::SetVertexDeclaration);
-    declarations_.push_back(declaration);
-    return real_->SetVertexDeclaration(declaration);
-}
-
-HRESULT STDMETHODCALLTYPE DeviceProxy::SetStreamSource(UINT stream, IDirect3DVertexBuffer9* buffer,
-                                                       UINT offset, UINT stride) {
-    MIRELTH_PROXY_ENTER(this, ProxyCall::SetStreamSource);
-    streamSources_.push_back({stream, buffer, offset, stride});
-    return real_->SetStreamSource(stream, Unwrap(buffer), offset, stride);
+    return HandOut<ProxyIndexBuffer>(result, real, buffer, true, length, usage);
 }
 
 HRESULT STDMETHODCALLTYPE DeviceProxy::GetStreamSource(UINT stream,
@@ -365,12 +311,6 @@ HRESULT STDMETHODCALLTYPE DeviceProxy::GetStreamSource(UINT stream,
                                                        UINT* offset, UINT* stride) {
     MIRELTH_PROXY_ENTER(this, ProxyCall::GetStreamSource);
     return Rewrap(real_->GetStreamSource(stream, buffer, offset, stride), buffer);
-}
-
-HRESULT STDMETHODCALLTYPE DeviceProxy::SetIndices(IDirect3DIndexBuffer9* buffer) {
-    MIRELTH_PROXY_ENTER(this, ProxyCall::SetIndices);
-    indices_.push_back(buffer);
-    return real_->SetIndices(Unwrap(buffer));
 }
 
 HRESULT STDMETHODCALLTYPE DeviceProxy::GetIndices(IDirect3DIndexBuffer9** buffer) {

@@ -14,8 +14,8 @@
 
 #include <d3d9.h>
 
-#include <cstdint>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -60,13 +60,17 @@
     X(GetNumberOfSwapChains, 0) X(SetGammaRamp, 3) X(GetGammaRamp, 2)                             \
     X(GetSoftwareVertexProcessing, 0) X(GetNPatchMode, 0)
 
-// Written out by hand: they record arguments, wrap or unwrap buffers, or keep the
+// Each defined on its own: they record arguments, wrap or unwrap buffers, or keep the
 // proxy's own reference count. All but AddRef and Release can fail on request.
 #define MIRELTH_PROXY_OWN_METHODS(X)                                                               \
     X(QueryInterface, 2) X(AddRef, 0) X(Release, 0) X(GetCreationParameters, 1)                   \
     X(CreateVertexBuffer, 6) X(CreateIndexBuffer, 6) X(DrawIndexedPrimitive, 6)                   \
     X(ProcessVertices, 6) X(SetVertexDeclaration, 1) X(SetStreamSource, 4) X(GetStreamSource, 4)  \
     X(SetIndices, 1) X(GetIndices, 1)
+
+// All of them.
+#define MIRELTH_PROXY_METHODS(X)                                                                   \
+    MIRELTH_PROXY_FORWARDED_METHODS(X) MIRELTH_PROXY_VALUE_METHODS(X) MIRELTH_PROXY_OWN_METHODS(X)
 
 // Calls on the buffers that the proxy wraps.
 #define MIRELTH_PROXY_BUFFER_CALLS(X)                                                              \
@@ -77,9 +81,7 @@
 enum class ProxyCall {
 #define MIRELTH_PROXY_ENUM_METHOD(name, count) name,
 #define MIRELTH_PROXY_ENUM_NAME(name) name,
-    MIRELTH_PROXY_FORWARDED_METHODS(MIRELTH_PROXY_ENUM_METHOD)
-    MIRELTH_PROXY_VALUE_METHODS(MIRELTH_PROXY_ENUM_METHOD)
-    MIRELTH_PROXY_OWN_METHODS(MIRELTH_PROXY_ENUM_METHOD)
+    MIRELTH_PROXY_METHODS(MIRELTH_PROXY_ENUM_METHOD)
     MIRELTH_PROXY_BUFFER_CALLS(MIRELTH_PROXY_ENUM_NAME)
 #undef MIRELTH_PROXY_ENUM_METHOD
 #undef MIRELTH_PROXY_ENUM_NAME
@@ -92,9 +94,6 @@ const char* ProxyCallName(ProxyCall call);
 bool ProxyCallByName(const std::string& name, ProxyCall* call);
 // False for calls whose result is not an HRESULT (AddRef, GetNPatchMode, ...).
 bool ProxyCallCanFail(ProxyCall call);
-
-template <class Interface, class Description, bool IsIndex>
-class ProxyBuffer;
 
 class DeviceProxy final : public IDirect3DDevice9 {
 public:
@@ -139,13 +138,10 @@ public:
         bool isIndex;
         UINT length;
         DWORD usage;
-        DWORD fvf;         // vertex buffers
-        D3DFORMAT format;  // index buffers
-        D3DPOOL pool;
-        void* wrapper;           // the interface handed out, for comparison only
-        bool alive;              // not yet released for good
-        std::string contents;    // `length` bytes as they stood at the last Unlock
-        unsigned locks, unlocks; // calls that succeeded
+        void* wrapper;         // the interface handed out, for comparison only
+        bool alive;            // not yet released for good
+        std::string contents;  // `length` bytes as they stood at the last Unlock
+        unsigned unlocks;      // calls that succeeded
     };
     const std::vector<DrawIndexed>& DrawIndexedCalls() const { return draws_; }
     const std::vector<StreamSource>& StreamSourceCalls() const { return streamSources_; }
@@ -157,9 +153,7 @@ public:
     unsigned LiveBuffers() const;
 
 #define MIRELTH_PROXY_DECLARE(name, count) MIRELTH_COM_DECLARE(IDirect3DDevice9, name, count)
-    MIRELTH_PROXY_FORWARDED_METHODS(MIRELTH_PROXY_DECLARE)
-    MIRELTH_PROXY_VALUE_METHODS(MIRELTH_PROXY_DECLARE)
-    MIRELTH_PROXY_OWN_METHODS(MIRELTH_PROXY_DECLARE)
+    MIRELTH_PROXY_METHODS(MIRELTH_PROXY_DECLARE)
 #undef MIRELTH_PROXY_DECLARE
 
 private:
@@ -177,13 +171,11 @@ private:
     HRESULT Rewrap(HRESULT result, Face** buffer) const;
     // A new buffer's wrapper in *buffer, recorded in buffers_.
     template <class Wrapper, class Face>
-    HRESULT HandOut(HRESULT result, Face* const* real, Face** buffer, bool isIndex, UINT length,
-                    DWORD usage, DWORD fvf, D3DFORMAT format, D3DPOOL pool);
+    HRESULT HandOut(HRESULT result, Face* real, Face** buffer, bool isIndex, UINT length,
+                    DWORD usage);
     // Drops a reference without logging a call: buffers hold the proxy as real buffers
     // hold their device, and that is no call of the program's.
     ULONG Drop();
-    // A wrapper's last Release: it is no longer handed out or unwrapped.
-    void Forget(void* wrapper, size_t record);
 
     struct Failure {
         ProxyCall call;
@@ -209,7 +201,7 @@ private:
     std::vector<IDirect3DIndexBuffer9*> indices_;
     std::vector<IDirect3DVertexDeclaration9*> declarations_;
     std::vector<Buffer> buffers_;
-    std::vector<std::pair<void*, void*>> wrappers_;  // live (wrapper, real) buffer pairs
+    std::map<void*, void*> wrappers_;  // the real buffer behind each live wrapper
 };
 
 // Puts a new DeviceProxy in GraphicsState.device for its lifetime and the real device

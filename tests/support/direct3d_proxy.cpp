@@ -12,13 +12,7 @@ unsigned Direct3DProxy::Calls(const std::string& name) const {
 
 HRESULT STDMETHODCALLTYPE Direct3DProxy::QueryInterface(REFIID id, void** object) {
     Enter("QueryInterface");
-    if (object == nullptr) return E_POINTER;
-    if (id == __uuidof(IUnknown) || id == __uuidof(IDirect3D9)) {
-        *object = static_cast<IDirect3D9*>(this);
-        AddRef();
-        return S_OK;
-    }
-    return real_->QueryInterface(id, object);
+    return QueryProxy<IDirect3D9>(this, real_, id, object);
 }
 
 ULONG STDMETHODCALLTYPE Direct3DProxy::AddRef() {

@@ -76,6 +76,13 @@ bool CountAndCheck(FileCall call) {
     return ++state.calls[at] == state.failAt[at];
 }
 
+// A call of this thread that is the one to fail, with its error set as the last error.
+bool FailsNow(FileCall call) {
+    if (!Mine() || !CountAndCheck(call)) return false;
+    SetLastError(state.failError[static_cast<size_t>(call)]);
+    return true;
+}
+
 template <class Value>
 void Append(Value* table, size_t capacity, size_t* count, const Value& value) {
     if (*count == capacity) {
@@ -85,32 +92,17 @@ void Append(Value* table, size_t capacity, size_t* count, const Value& value) {
     table[(*count)++] = value;
 }
 
-template <class Function>
-Function Real(FileCall call) {
-    return reinterpret_cast<Function>(state.real[static_cast<size_t>(call)]);
-}
-
-DWORD ErrorFor(FileCall call) { return state.failError[static_cast<size_t>(call)]; }
-
-using CreateFileAFunction = HANDLE(WINAPI*)(LPCSTR, DWORD, DWORD, LPSECURITY_ATTRIBUTES, DWORD,
-                                            DWORD, HANDLE);
-using GetFileSizeExFunction = BOOL(WINAPI*)(HANDLE, PLARGE_INTEGER);
-using ReadFileFunction = BOOL(WINAPI*)(HANDLE, LPVOID, DWORD, LPDWORD, LPOVERLAPPED);
-using CloseHandleFunction = BOOL(WINAPI*)(HANDLE);
-using MallocFunction = void*(__cdecl*)(size_t);
-using FreeFunction = void(__cdecl*)(void*);
+// The real function behind a stand-in, of the type of `function`.
+#define MIRELTH_REAL(function, call) \
+    reinterpret_cast<decltype(&function)>(state.real[static_cast<size_t>(FileCall::call)])
 
 HANDLE WINAPI StandInCreateFileA(LPCSTR path, DWORD access, DWORD share,
                                  LPSECURITY_ATTRIBUTES security, DWORD disposition, DWORD flags,
                                  HANDLE model) {
-    const auto real = Real<CreateFileAFunction>(FileCall::CreateFileA);
-    if (!Mine()) return real(path, access, share, security, disposition, flags, model);
-    if (CountAndCheck(FileCall::CreateFileA)) {
-        SetLastError(ErrorFor(FileCall::CreateFileA));
-        return INVALID_HANDLE_VALUE;
-    }
-    HANDLE file = real(path, access, share, security, disposition, flags, model);
-    if (file != INVALID_HANDLE_VALUE) {
+    if (FailsNow(FileCall::CreateFileA)) return INVALID_HANDLE_VALUE;
+    HANDLE file = MIRELTH_REAL(CreateFileA, CreateFileA)(path, access, share, security,
+                                                         disposition, flags, model);
+    if (Mine() && file != INVALID_HANDLE_VALUE) {
         const DWORD error = GetLastError();  // OPEN_ALWAYS and the like report through it
         Append(state.opened, HandleCapacity, &state.openedCount, file);
         SetLastError(error);
@@ -119,35 +111,31 @@ HANDLE WINAPI StandInCreateFileA(LPCSTR path, DWORD access, DWORD share,
 }
 
 BOOL WINAPI StandInGetFileSizeEx(HANDLE file, PLARGE_INTEGER size) {
-    const auto real = Real<GetFileSizeExFunction>(FileCall::GetFileSizeEx);
-    if (!Mine() || !CountAndCheck(FileCall::GetFileSizeEx)) return real(file, size);
-    SetLastError(ErrorFor(FileCall::GetFileSizeEx));
-    return FALSE;
+    if (FailsNow(FileCall::GetFileSizeEx)) return FALSE;
+    return MIRELTH_REAL(GetFileSizeEx, GetFileSizeEx)(file, size);
 }
 
 BOOL WINAPI StandInReadFile(HANDLE file, LPVOID buffer, DWORD toRead, LPDWORD read,
                             LPOVERLAPPED overlapped) {
-    const auto real = Real<ReadFileFunction>(FileCall::ReadFile);
-    if (!Mine() || !CountAndCheck(FileCall::ReadFile)) {
-        return real(file, buffer, toRead, read, overlapped);
+    if (!FailsNow(FileCall::ReadFile)) {
+        return MIRELTH_REAL(ReadFile, ReadFile)(file, buffer, toRead, read, overlapped);
     }
     if (read != nullptr) *read = 0;  // as the real one does before it reads
-    SetLastError(ErrorFor(FileCall::ReadFile));
     return FALSE;
 }
 
 BOOL WINAPI StandInCloseHandle(HANDLE object) {
-    const auto real = Real<CloseHandleFunction>(FileCall::CloseHandle);
+    const auto real = MIRELTH_REAL(CloseHandle, CloseHandle);
     if (!Mine()) return real(object);
     Append(state.closed, HandleCapacity, &state.closedCount, object);
     if (!CountAndCheck(FileCall::CloseHandle)) return real(object);
     real(object);
-    SetLastError(ErrorFor(FileCall::CloseHandle));
+    SetLastError(state.failError[static_cast<size_t>(FileCall::CloseHandle)]);
     return FALSE;
 }
 
 void* __cdecl StandInMalloc(size_t size) {
-    const auto real = Real<MallocFunction>(FileCall::Malloc);
+    const auto real = MIRELTH_REAL(std::malloc, Malloc);
     if (!Mine()) return real(size);
     if (CountAndCheck(FileCall::Malloc)) {
         Append(state.refused, RefusedCapacity, &state.refusedCount, size);
@@ -162,7 +150,7 @@ void* __cdecl StandInMalloc(size_t size) {
 }
 
 void __cdecl StandInFree(void* block) {
-    const auto real = Real<FreeFunction>(FileCall::Free);
+    const auto real = MIRELTH_REAL(std::free, Free);
     if (!Mine() || block == nullptr) return real(block);
     CountAndCheck(FileCall::Free);
     for (size_t i = state.blockCount; i-- > 0;) {
@@ -174,6 +162,7 @@ void __cdecl StandInFree(void* block) {
     }
     real(block);
 }
+#undef MIRELTH_REAL
 
 struct Target {
     const char* dll;
@@ -243,15 +232,6 @@ void FileCallHooks::FailCall(FileCall call, int nth, DWORD error) {
     const size_t at = static_cast<size_t>(call);
     state.failAt[at] = state.calls[at] + nth;
     state.failError[at] = error;
-}
-
-void FileCallHooks::Reset() {
-    for (size_t i = 0; i < CallCount; ++i) {
-        state.calls[i] = 0;
-        state.failAt[i] = 0;
-    }
-    state.openedCount = state.closedCount = state.blockCount = state.refusedCount = 0;
-    state.overflowed = false;
 }
 
 int FileCallHooks::Calls(FileCall call) const { return state.calls[static_cast<size_t>(call)]; }

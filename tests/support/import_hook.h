@@ -24,7 +24,6 @@ public:
 
     // False when the executable does not import `function` from `dll`.
     bool Installed() const { return slot_ != nullptr; }
-    void* Original() const { return original_; }
 
 private:
     void** slot_ = nullptr;
@@ -64,8 +63,6 @@ public:
     // value; malloc returns null. A failing CloseHandle still closes the handle for real, so
     // that no file stays open behind the test: the caller sees only the failure.
     void FailCall(FileCall call, int nth, DWORD error = 0);
-    // Forgets the counts and records, and every failure not yet given.
-    void Reset();
 
     int Calls(FileCall call) const;
     // Handles that CreateFileA gave out, and the handles CloseHandle was called with, in order.

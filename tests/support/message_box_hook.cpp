@@ -4,20 +4,22 @@
 
 namespace {
 MessageBoxHook* activeHook = nullptr;
+// What a person waits before looking at a shown box again.
+constexpr DWORD WatchWaitMs = 400;
 
-// A message box is a window of the system's dialog class.
-bool IsDialog(HWND window) {
+bool OfClass(HWND window, const char* name) {
     char className[16] = {};
     return GetClassNameA(window, className, sizeof className) > 0 &&
-           lstrcmpA(className, "#32770") == 0;
+           lstrcmpiA(className, name) == 0;
 }
+
+// A message box is a window of the system's dialog class.
+bool IsDialog(HWND window) { return OfClass(window, "#32770"); }
 
 // The box's icon is a static control in icon mode showing one of the shared system icons
 // (its id differs between Windows and Wine, so look for it by style).
 BOOL CALLBACK FindIconControl(HWND child, LPARAM found) {
-    char className[16] = {};
-    GetClassNameA(child, className, sizeof className);
-    if (lstrcmpiA(className, "Static") == 0 &&
+    if (OfClass(child, "Static") &&
         (GetWindowLongPtrA(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) {
         *reinterpret_cast<HWND*>(found) = child;
         return FALSE;
@@ -49,7 +51,7 @@ UINT ButtonsOf(HWND box) {
 }
 }  // namespace
 
-MessageBoxHook::MessageBoxHook(int defaultAnswer) : defaultAnswer_(defaultAnswer) {
+MessageBoxHook::MessageBoxHook() {
     activeHook = this;
     hook_ = SetWindowsHookExA(WH_CBT, &MessageBoxHook::Hook, nullptr, GetCurrentThreadId());
 }
@@ -110,7 +112,7 @@ int MessageBoxHook::See(HWND box) {
     seen.owner = GetWindow(box, GW_OWNER);
     seen.icon = IconOf(box);
     seen.buttons = ButtonsOf(box);
-    seen.answer = leaveOpen_ ? 0 : defaultAnswer_;
+    seen.answer = leaveOpen_ ? 0 : IDOK;
     if (!leaveOpen_ && !answers_.empty()) {
         seen.answer = answers_.front();
         answers_.pop_front();
@@ -120,13 +122,9 @@ int MessageBoxHook::See(HWND box) {
 }
 
 namespace {
-struct BoxSearch {
-    HWND box;
-};
-
-BOOL CALLBACK FindShownBox(HWND window, LPARAM search) {
+BOOL CALLBACK FindShownBox(HWND window, LPARAM found) {
     if (IsDialog(window) && IsWindowVisible(window)) {
-        reinterpret_cast<BoxSearch*>(search)->box = window;
+        *reinterpret_cast<HWND*>(found) = window;
         return FALSE;
     }
     return TRUE;
@@ -141,9 +139,8 @@ bool GoneWithin(HWND box, DWORD ms) {
 }
 }  // namespace
 
-BoxWatcher::BoxWatcher(DWORD waitMs)
+BoxWatcher::BoxWatcher()
     : thread_(GetCurrentThreadId()),
-      waitMs_(waitMs),
       stop_(CreateEventA(nullptr, TRUE, FALSE, nullptr)),
       watcher_(CreateThread(nullptr, 0, &BoxWatcher::Watch, this, 0, nullptr)) {}
 
@@ -163,23 +160,22 @@ std::vector<WatchedBox> BoxWatcher::Stop() {
 DWORD WINAPI BoxWatcher::Watch(LPVOID self) {
     auto* watcher = static_cast<BoxWatcher*>(self);
     while (WaitForSingleObject(watcher->stop_, 10) == WAIT_TIMEOUT) {
-        BoxSearch search{nullptr};
-        EnumThreadWindows(watcher->thread_, FindShownBox, reinterpret_cast<LPARAM>(&search));
-        if (search.box == nullptr) continue;
+        HWND box = nullptr;
+        EnumThreadWindows(watcher->thread_, FindShownBox, reinterpret_cast<LPARAM>(&box));
+        if (box == nullptr) continue;
         WatchedBox seen{};
         char caption[256] = {};
-        GetWindowTextA(search.box, caption, sizeof caption);
+        GetWindowTextA(box, caption, sizeof caption);
         seen.caption = caption;
-        Sleep(watcher->waitMs_);
-        seen.openAfterWait = IsWindow(search.box) && IsWindowVisible(search.box);
+        Sleep(WatchWaitMs);
+        seen.openAfterWait = IsWindow(box) && IsWindowVisible(box);
         if (seen.openAfterWait) {
             DWORD_PTR result = 0;
-            SendMessageTimeoutA(GetDlgItem(search.box, IDOK), BM_CLICK, 0, 0, SMTO_NORMAL, 5000,
-                                &result);
-            seen.closedByButton = GoneWithin(search.box, 5000);
-            if (!seen.closedByButton) PostMessageA(search.box, WM_COMMAND, IDOK, 0);
+            SendMessageTimeoutA(GetDlgItem(box, IDOK), BM_CLICK, 0, 0, SMTO_NORMAL, 5000, &result);
+            seen.closedByButton = GoneWithin(box, 5000);
+            if (!seen.closedByButton) PostMessageA(box, WM_COMMAND, IDOK, 0);
         }
-        GoneWithin(search.box, 5000);
+        GoneWithin(box, 5000);
         watcher->seen_.push_back(seen);
     }
     return 0;

@@ -18,10 +18,10 @@ struct SeenMessageBox {
 
 // Installs a WH_CBT hook on the calling thread for its lifetime. Each box is recorded and
 // answered as soon as it is filled in, before it appears: with the next queued answer, else
-// with `defaultAnswer`. MessageBoxA returns that answer.
+// with IDOK. MessageBoxA returns that answer.
 class MessageBoxHook {
 public:
-    explicit MessageBoxHook(int defaultAnswer = IDOK);
+    MessageBoxHook();
     ~MessageBoxHook();
     MessageBoxHook(const MessageBoxHook&) = delete;
     MessageBoxHook& operator=(const MessageBoxHook&) = delete;
@@ -39,7 +39,6 @@ private:
     int See(HWND box);
 
     HHOOK hook_ = nullptr;
-    int defaultAnswer_;
     bool leaveOpen_ = false;
     std::deque<int> answers_;
     std::vector<SeenMessageBox> boxes_;
@@ -54,11 +53,11 @@ struct WatchedBox {
 };
 
 // Watches, from a second thread, the boxes that the creating thread opens: waits for each to
-// be shown, looks again after `waitMs`, then presses its OK button (a box that ignores the
+// be shown, looks again after 400 ms, then presses its OK button (a box that ignores the
 // button is ended anyway, so that no test hangs).
 class BoxWatcher {
 public:
-    explicit BoxWatcher(DWORD waitMs = 400);
+    BoxWatcher();
     ~BoxWatcher();
     BoxWatcher(const BoxWatcher&) = delete;
     BoxWatcher& operator=(const BoxWatcher&) = delete;
@@ -70,7 +69,6 @@ private:
     static DWORD WINAPI Watch(LPVOID self);
 
     DWORD thread_;
-    DWORD waitMs_;
     HANDLE stop_;
     HANDLE watcher_;
     std::vector<WatchedBox> seen_;

@@ -1,6 +1,5 @@
 #include "support/program_test.h"
 
-#include <algorithm>
 #include <new>
 
 #include "app/application.h"
@@ -39,11 +38,12 @@ void DropBoth(Proxy*& heldProxy, Real*& heldReal, const char* what) {
     heldReal = nullptr;
 }
 
+// Held under the name "owner.member".
 template <typename T>
-void Hold(std::vector<HeldObject>& held, const std::string& name, T* object) {
+void Hold(std::vector<HeldObject>& held, const char* owner, const char* member, T* object) {
     if (object == nullptr) return;
     object->AddRef();
-    held.push_back({name, object});
+    held.push_back({std::string(owner) + "." + member, object});
 }
 }  // namespace
 
@@ -114,20 +114,18 @@ std::vector<HeldObject> ProgramTest::HoldSceneObjects() {
     const std::pair<const char*, Material*> materials[] = {{"planeMaterial", &planeMaterial},
                                                            {"cubeMaterial", &cubeMaterial}};
     for (const auto& [name, material] : materials) {
-        const std::string prefix = std::string(name) + ".";
-        Hold(held, prefix + "vertexShader", material->vertexShader);
-        Hold(held, prefix + "fragmentShader", material->fragmentShader);
-        Hold(held, prefix + "vertexConstantTable", material->vertexConstantTable);
-        Hold(held, prefix + "fragmentConstantTable", material->fragmentConstantTable);
-        Hold(held, prefix + "texture", material->texture);
+        Hold(held, name, "vertexShader", material->vertexShader);
+        Hold(held, name, "fragmentShader", material->fragmentShader);
+        Hold(held, name, "vertexConstantTable", material->vertexConstantTable);
+        Hold(held, name, "fragmentConstantTable", material->fragmentConstantTable);
+        Hold(held, name, "texture", material->texture);
     }
     const std::pair<const char*, Mesh*> meshes[] = {{"cubeMesh", &cubeMesh},
                                                     {"planeMesh", &planeMesh}};
     for (const auto& [name, mesh] : meshes) {
-        const std::string prefix = std::string(name) + ".";
-        Hold(held, prefix + "vertexBuffer", mesh->vertexBuffer);
-        Hold(held, prefix + "indexBuffer", mesh->indexBuffer);
-        Hold(held, prefix + "vertexDeclaration", mesh->vertexDeclaration);
+        Hold(held, name, "vertexBuffer", mesh->vertexBuffer);
+        Hold(held, name, "indexBuffer", mesh->indexBuffer);
+        Hold(held, name, "vertexDeclaration", mesh->vertexDeclaration);
     }
     return held;
 }

@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -46,7 +45,6 @@ protected:
 
     Direct3DProxy* Interface() const { return interface_; }  // null when none was created
     DeviceProxy* Device() const { return device_; }          // null when none was created
-    // Public reference count of a real Direct3D object as it stands.
     static ULONG References(IUnknown* object);
 
     // One extra reference on every Direct3D object the four scene objects hold.

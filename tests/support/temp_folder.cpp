@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <fstream>
@@ -34,9 +35,7 @@ TempFolder::TempFolder() {
     char base[MAX_PATH] = {};
     GetTempPathA(MAX_PATH, base);
     std::string root = base;
-    for (char& c : root) {
-        if (c == '\\') c = '/';
-    }
+    std::replace(root.begin(), root.end(), '\\', '/');
     if (!root.empty() && root.back() == '/') root.pop_back();
     for (;;) {
         char name[64];

@@ -22,7 +22,6 @@ protected:
 
     // The back buffer's pixels, 0xAARRGGBB, row after row.
     std::vector<uint32_t> ReadBackBuffer();
-    // Reference count of the device as it stands.
     ULONG DeviceReferences();
     // Exactly one box was shown, owned by the window, and it is this one (ExpectBox).
     void ExpectOneBox(const std::string& caption, const std::string& text,
