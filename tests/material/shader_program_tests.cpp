@@ -19,15 +19,6 @@
 namespace {
 const char OpenFailure[] = "Windows failed to open the shader file: ";
 
-// True when nothing holds the file open any more: it can be opened for exclusive use.
-bool FileIsClosed(const std::string& path) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    CloseHandle(file);
-    return true;
-}
-
 // The system's text for what opening `path` fails with.
 std::string OpenFailureText(const char* path) {
     HANDLE file = CreateFileA(path, FILE_GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,

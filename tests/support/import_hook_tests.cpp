@@ -17,15 +17,6 @@ namespace {
                        FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
-// True when nothing holds the file open: it can be opened for exclusive use.
-bool FileIsClosed(const std::string& path) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    CloseHandle(file);
-    return true;
-}
-
 TEST(FileCallHooks, StandInOnlyWhileInPlaceAndFailTheChosenCall) {
     TempFolder folder;
     const std::string path = folder.Write("twelve.bin", "twelve bytes");

@@ -15,24 +15,23 @@ namespace {
 const char* const CorpusFolder = MIRELTH_SOURCE_DIR "/tests/fixtures/shader_corpus/";
 }  // namespace
 
-const std::vector<CorpusShader>& ShaderCorpus() {
-    static const std::vector<CorpusShader> corpus = [] {
-        std::vector<CorpusShader> shaders;
-        WIN32_FIND_DATAA found = {};
-        const HANDLE search = FindFirstFileA((std::string(CorpusFolder) + "*sh").c_str(), &found);
-        if (search != INVALID_HANDLE_VALUE) {
-            do {
-                shaders.push_back({found.cFileName,
-                                   ReadWholeFile(std::string(CorpusFolder) + found.cFileName)});
-            } while (FindNextFileA(search, &found));
-            FindClose(search);
-        }
-        std::sort(shaders.begin(), shaders.end(),
-                  [](const CorpusShader& a, const CorpusShader& b) { return a.name < b.name; });
-        return shaders;
-    }();
-    EXPECT_EQ(corpus.size(), kCorpusShaders) << "shaders read from " << CorpusFolder;
-    return corpus;
+std::vector<CorpusShader> ShaderCorpus() {
+    std::vector<CorpusShader> shaders;
+    WIN32_FIND_DATAA found = {};
+    const HANDLE search = FindFirstFileA((std::string(CorpusFolder) + "*sh").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            std::string errors;
+            shaders.push_back({found.cFileName, AssembleShader(ReadWholeFile(
+                                   std::string(CorpusFolder) + found.cFileName), &errors)});
+            EXPECT_NE(shaders.back().tokens, "") << found.cFileName << ": " << errors;
+        } while (FindNextFileA(search, &found));
+        FindClose(search);
+    }
+    std::sort(shaders.begin(), shaders.end(),
+              [](const CorpusShader& a, const CorpusShader& b) { return a.name < b.name; });
+    EXPECT_EQ(shaders.size(), kCorpusShaders) << "shaders read from " << CorpusFolder;
+    return shaders;
 }
 
 std::string AssembleShader(const std::string& source, std::string* errors) {

@@ -10,14 +10,14 @@
 #include <vector>
 
 struct CorpusShader {
-    std::string name;  // the file's
-    std::string source;
+    std::string name;    // the file's
+    std::string tokens;  // as D3DXAssembleShader makes them; empty when it failed
 };
 
 // How many files the corpus has; a test fails when fewer are read.
 constexpr size_t kCorpusShaders = 17;
-// The corpus in file-name order, read once.
-const std::vector<CorpusShader>& ShaderCorpus();
+// The corpus in file-name order, assembled; a test fails for each file that does not assemble.
+std::vector<CorpusShader> ShaderCorpus();
 
 // The tokens D3DXAssembleShader makes of `source`; empty, with its messages in *errors,
 // when it fails.

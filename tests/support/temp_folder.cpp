@@ -60,3 +60,11 @@ std::string ReadWholeFile(const std::string& path) {
     contents << in.rdbuf();
     return contents.str();
 }
+
+bool FileIsClosed(const std::string& path) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    CloseHandle(file);
+    return true;
+}

@@ -21,3 +21,5 @@ private:
 };
 
 std::string ReadWholeFile(const std::string& path);
+// True when nothing holds the file open: it can be opened for exclusive use.
+bool FileIsClosed(const std::string& path);
