@@ -9,9 +9,6 @@
 #include "material/texture_header.h"
 
 namespace {
-// The widest and tallest texture that any Direct3D 9 device takes.
-constexpr UINT LargestTexture = 16384;
-
 // Pushes the value at `key` of the table on top of the stack.
 void ReadField(lua_State* L, const char* key) {
     lua_pushstring(L, key);
@@ -56,7 +53,7 @@ bool Material::ReadTexture(lua_State* L) {
     const char* path = lua_tostring(L, -1);
     D3DXIMAGE_INFO image;
     if (TextureFileProblem(path) == nullptr && SUCCEEDED(D3DXGetImageInfoFromFileA(path, &image)) &&
-        image.Width <= LargestTexture && image.Height <= LargestTexture) {
+        image.Width <= kLargestTextureSide && image.Height <= kLargestTextureSide) {
         D3DXCreateTextureFromFileA(GraphicsState.device, path, &texture);
     }
     lua_pop(L, 1);

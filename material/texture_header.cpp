@@ -5,9 +5,6 @@
 #include <vector>
 
 namespace {
-// The widest and tallest texture that any Direct3D 9 device takes.
-const uint32_t kLargestSide = 16384;
-
 uint32_t Word(const unsigned char* bytes, size_t offset) {
     return uint32_t{bytes[offset]} | uint32_t{bytes[offset + 1]} << 8 |
            uint32_t{bytes[offset + 2]} << 16 | uint32_t{bytes[offset + 3]} << 24;
@@ -29,7 +26,9 @@ constexpr uint32_t FourCc(char a, char b, char c, char d) {
 
 const char* SidesProblem(uint64_t width, uint64_t height) {
     if (width == 0 || height == 0) return "a side of the texture is 0";
-    if (width > kLargestSide || height > kLargestSide) return "a side is above 16384";
+    if (width > kLargestTextureSide || height > kLargestTextureSide) {
+        return "a side is above 16384";
+    }
     return nullptr;
 }
 

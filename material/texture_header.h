@@ -9,6 +9,9 @@
 #include <cstddef>
 #include <cstdint>
 
+// The widest and tallest texture that any Direct3D 9 device takes.
+constexpr uint32_t kLargestTextureSide = 16384;
+
 // How many of a file's first bytes the check needs, and of a JPEG's, whose frame header
 // must come within them.
 constexpr size_t kTextureHeaderBytes = 128;
@@ -16,9 +19,9 @@ constexpr size_t kJpegHeaderBytes = 1 << 20;
 
 // Why D3DX must not read a file that begins with `header` (`headerSize` bytes: its first
 // kTextureHeaderBytes, or kJpegHeaderBytes of a JPEG, or all of a shorter file) and holds
-// `fileSize` bytes in all: a short reason such as "the mip-map count is above what the sides allow", or null when
-// nothing in the header is impossible for the file. DDS, BMP, DIB, PNG, JPEG and TGA headers
-// are checked; other files are passed on, for D3DX to refuse.
+// `fileSize` bytes in all: a short reason such as "the mip-map count is above what the sides
+// allow", or null when nothing in the header is impossible for the file. DDS, BMP, DIB, PNG,
+// JPEG and TGA headers are checked; other files are passed on, for D3DX to refuse.
 const char* TextureHeaderProblem(const unsigned char* header, size_t headerSize,
                                  uint64_t fileSize);
 
