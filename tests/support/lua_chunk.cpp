@@ -6,12 +6,10 @@ extern "C" {
 #include <lundump.h>
 }
 
-namespace {
-int Append(lua_State*, const void* bytes, size_t size, void* out) {
+int AppendChunkBytes(lua_State*, const void* bytes, size_t size, void* out) {
     static_cast<std::string*>(out)->append(static_cast<const char*>(bytes), size);
     return 0;
 }
-}  // namespace
 
 std::string CompileChunk(const std::string& source, bool strip, const char* name,
                          void (*edit)(Proto* main)) {
@@ -20,7 +18,7 @@ std::string CompileChunk(const std::string& source, bool strip, const char* name
     if (luaL_loadbuffer(L, source.data(), source.size(), name) == LUA_OK) {
         Proto* main = static_cast<const LClosure*>(lua_topointer(L, -1))->p;
         if (edit != nullptr) edit(main);
-        luaU_dump(L, main, &Append, &bytes, strip ? 1 : 0);
+        luaU_dump(L, main, &AppendChunkBytes, &bytes, strip ? 1 : 0);
     }
     lua_close(L);
     return bytes;

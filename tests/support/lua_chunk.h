@@ -5,6 +5,10 @@
 #include <string>
 
 struct Proto;
+struct lua_State;
+
+// A lua_Writer that appends the dumped bytes to the std::string at `out`.
+int AppendChunkBytes(lua_State*, const void* bytes, size_t size, void* out);
 
 // Compiles `source` under the chunk name `name` ("@file" for a file) and dumps it, without
 // debug information when `strip`, as `luac -s` does. `edit`, when given, changes the main

@@ -151,16 +151,6 @@ answer_box() {
   answered+=("$box")
 }
 
-# Set-up did not end in time: says what the last picture showed against what frame_shown wants.
-no_frame() {
-  local sky floor wanted="a black sky"
-  sky=$(band_mean "$out/frame.png" 10 150 2>/dev/null)
-  floor=$(band_mean "$out/frame.png" 500 90 2>/dev/null)
-  [[ $scene == *floor* ]] && wanted+=" and a lit floor"
-  fail "set-up did not end: no frame with $wanted in $frame_bound s" \
-       "(last: sky ${sky:-none}, floor ${floor:-none}; boxes so far: ${seen[*]})"
-}
-
 # Answers each box as it comes, until a frame is drawn (set-up has finished by then, so no
 # further box can come) or, when quit is ends, until the program ends.
 answer_boxes() {
@@ -171,7 +161,9 @@ answer_boxes() {
       [ "$quit" = ends ] && break
       fail "the program ended during set-up (boxes: ${seen[*]})"
     fi
-    [ $SECONDS -lt $end ] || no_frame
+    [ $SECONDS -lt $end ] || fail "set-up did not end (boxes so far: ${seen[*]}); the last" \
+      "picture's sky: $(band_mean "$out/frame.png" 10 150)," \
+      "floor: $(band_mean "$out/frame.png" 500 90)"
     if new_box; then answer_box; end=$((SECONDS + frame_bound))
     elif [ "$quit" != ends ] && frame_shown; then break; fi
     sleep "$poll"

@@ -25,6 +25,7 @@ extern "C" {
 #include "lundump.h"
 }
 #include "material/asset_state.h"
+#include "support/lua_chunk.h"
 
 namespace {
 // Far below the program's limits, so that a case that loops or grows ends quickly.
@@ -105,11 +106,6 @@ struct Random {
     }
 };
 
-int Write(lua_State*, const void* bytes, size_t size, void* out) {
-    static_cast<std::string*>(out)->append(static_cast<const char*>(bytes), size);
-    return 0;
-}
-
 void AllProtos(Proto* f, std::vector<Proto*>* all) {
     all->push_back(f);
     for (int i = 0; i < f->sizep; ++i) AllProtos(f->p[i], all);
@@ -181,7 +177,7 @@ std::string Compile(const std::string& source, bool strip, Random* r, std::strin
         for (int d = 0; d < damages; ++d) {
             *how += DamageProto(*r, all[static_cast<size_t>(r->Below(static_cast<int>(all.size())))]) + "; ";
         }
-        luaU_dump(L, main, &Write, &bytes, strip ? 1 : 0);
+        luaU_dump(L, main, &AppendChunkBytes, &bytes, strip ? 1 : 0);
         for (auto& entry : saved) *entry.first = entry.second;  // sizes as allocated, for closing
     }
     lua_close(L);
